@@ -1,0 +1,40 @@
+#include "app/application.h"
+
+#include "app/about_dialog.h"
+#include "editors/general_parameter_dialog.h"
+#include "editors/translate_table_dialog.h"
+#include "firmware/generate_firmware_dialog.h"
+#include "net/ping_dialog.h"
+#include "project/new_project_dialog.h"
+
+namespace fabrion {
+
+ProgramWindows CreateProgramWindows(ProjectStore& store, Services services,
+                                    const std::string& programDir) {
+  ProgramWindows windows;
+  store.Fields().ProgramDir = programDir;
+  windows.main = std::make_unique<TFFabrioneFirmWare>(store, services);
+  TFFabrioneFirmWare* main = windows.main.get();
+
+  TFFabrioneFirmWare::Dialogs& d = windows.dialogs;
+  d.saveproj = new TFsaveproj(store, services, main);
+  d.modifyFileSx = new TFModifyFileSx(store, services, main);
+  d.pargen = new TFpargen(store, services, main);
+  d.setVar = new TFSetVar(store, services, main);
+  d.ping = new TFPing(main);
+  d.about = new TFAbout2(services, main);
+  main->AttachDialogs(d);
+
+  QObject::connect(d.pargen, &TFpargen::TranslateTableAllowed, main,
+                   &TFFabrioneFirmWare::SetTranslateTableEnabled);
+  QObject::connect(d.pargen, &TFpargen::PingAddressChanged, main,
+                   &TFFabrioneFirmWare::SetPingAddress);
+  TFpargen* pargen = d.pargen;
+  d.saveproj->SetProjectCreatedHook([pargen] {
+    pargen->SetDefaults();
+    return pargen->BitBtn1Click();
+  });
+  return windows;
+}
+
+}  // namespace fabrion

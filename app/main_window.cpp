@@ -1,0 +1,158 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/about_dialog.h"
+#include "editors/general_parameter_dialog.h"
+#include "editors/translate_table_dialog.h"
+#include "firmware/generate_firmware_dialog.h"
+#include "net/ping_dialog.h"
+#include "platform/error.h"
+#include "platform/event_pump.h"
+#include "platform/message_boxes.h"
+#include "platform/qt/look.h"
+#include "platform/shell.h"
+#include "project/new_project_dialog.h"
+#include "project/project_store.h"
+
+namespace fabrion {
+namespace {
+
+constexpr int kClientWidth = 566;
+constexpr int kClientHeight = 206;
+constexpr int kButtonWidth = 146;
+constexpr int kButtonHeight = 26;
+constexpr int kFirstColumn = 80;
+constexpr int kSecondColumn = 232;
+constexpr int kRows[4] = {36, 80, 124, 168};
+
+}  // namespace
+
+TFFabrioneFirmWare::TFFabrioneFirmWare(ProjectStore& store, Services services)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      store_(store),
+      services_(services) {
+  setObjectName("FFabrioneFirmWare");
+  setFixedSize(kClientWidth, kClientHeight);
+  qt::ApplyLook(this);
+  setWindowTitle(QString::fromUtf8(kBaseTitle.data(), kBaseTitle.size()));
+
+  for (int step = 0; step < 4; ++step) {
+    auto* label = new QLabel(QString("Step %1").arg(step + 1), this);
+    label->setFont(qt::ProgramFont(8, true));
+    label->setStyleSheet("color: rgb(128, 128, 128);");
+    label->setGeometry(12, kRows[step], 60, kButtonHeight);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  auto button = [this](const char* caption, QStyle::StandardPixmap picture, int column, int row) {
+    QPushButton* b = qt::MakeFlatButton(caption, picture, this);
+    b->setGeometry(column, kRows[row], kButtonWidth, kButtonHeight);
+    return b;
+  };
+  New = button("New project", QStyle::SP_FileIcon, kFirstColumn, 0);
+  open = button("Open project", QStyle::SP_DirOpenIcon, kSecondColumn, 0);
+  btn_Prm_Gen = button("General Parameter", QStyle::SP_FileDialogDetailedView, kFirstColumn, 1);
+  Btn_Ping = button("Ping Device", QStyle::SP_DriveNetIcon, kSecondColumn, 1);
+  btn_Translate = button("Translate Table", QStyle::SP_FileDialogListView, kFirstColumn, 2);
+  CreateBin = button("Up date Device", QStyle::SP_ArrowUp, kFirstColumn, 3);
+
+  Edit1 = new QLineEdit("0.0.0.0", this);
+  Edit1->setGeometry(kSecondColumn + kButtonWidth + 8, kRows[1] + 3, 113, 21);
+
+  about = qt::MakeFlatButton("", QStyle::SP_MessageBoxInformation, this);
+  about->setToolTip("About");
+  about->setAccessibleName("About");
+  about->setGeometry(kClientWidth - 50, 4, 21, 19);
+  LbButton1 = qt::MakeFlatButton("X", QStyle::SP_CustomBase, this);
+  LbButton1->setIcon(QIcon());
+  LbButton1->setGeometry(kClientWidth - 27, 4, 21, 19);
+  LbButton1->setStyleSheet(LbButton1->styleSheet() + "QPushButton { padding: 0px; }");
+
+  Label6 = new QLabel(QString("<a href=\"%1\" style=\"color: rgb(128,128,128);"
+                              " font-weight: bold; text-decoration: none\">%1</a>")
+                          .arg(kMakerUrl),
+                      this);
+  Label6->setTextFormat(Qt::RichText);
+  Label6->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  Label6->setCursor(Qt::PointingHandCursor);
+  Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Label6->setGeometry(kClientWidth - 260, kClientHeight - 20, 252, 16);
+
+  connect(New, &QPushButton::clicked, this, &TFFabrioneFirmWare::NewaClick);
+  connect(open, &QPushButton::clicked, this, &TFFabrioneFirmWare::OpenaClick);
+  for (QPushButton* b : {btn_Prm_Gen, btn_Translate, Btn_Ping})
+    connect(b, &QPushButton::clicked, this, [this, b] { btn_str_lng1aClick(b); });
+  connect(CreateBin, &QPushButton::clicked, this, &TFFabrioneFirmWare::CreateBinaClick);
+  connect(about, &QPushButton::clicked, this, &TFFabrioneFirmWare::AboutClick);
+  connect(LbButton1, &QPushButton::clicked, this, &TFFabrioneFirmWare::LbButton1Click);
+  connect(Label6, &QLabel::linkActivated, this, [this] { Label6Click(); });
+
+  FormCreate();
+}
+
+void TFFabrioneFirmWare::AttachDialogs(const Dialogs& dialogs) { dialogs_ = dialogs; }
+
+void TFFabrioneFirmWare::FormCreate() {
+  const std::string title = store_.LoadLastProject(store_.Fields().ProgramDir);
+  setWindowTitle(QString::fromStdString(title));
+}
+
+void TFFabrioneFirmWare::FormClose() {
+  try {
+    store_.SaveLastProject();
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+  }
+}
+
+void TFFabrioneFirmWare::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TFFabrioneFirmWare::NewaClick() {
+  if (!dialogs_.saveproj) return;
+  dialogs_.saveproj->SetDestination(store_.Fields().ProjectsDir);
+  dialogs_.saveproj->exec();
+  setWindowTitle(QString::fromStdString(store_.ChangedTitle()));
+}
+
+void TFFabrioneFirmWare::OpenaClick() {
+  setWindowTitle(QString::fromStdString(store_.OpenProject(services_.picker)));
+}
+
+void TFFabrioneFirmWare::btn_str_lng1aClick(QPushButton* button) {
+  if (store_.Fields().ProjectDir.empty()) {
+    services_.messages.ShowMessage("Project not valid");
+    return;
+  }
+  if (button == btn_Translate && dialogs_.setVar) dialogs_.setVar->exec();
+  if (button == btn_Prm_Gen && dialogs_.pargen) dialogs_.pargen->exec();
+  if (button == Btn_Ping) PingDevice();
+}
+
+void TFFabrioneFirmWare::CreateBinaClick() {
+  services_.pump.ProcessEvents();
+  if (dialogs_.modifyFileSx) dialogs_.modifyFileSx->exec();
+}
+
+void TFFabrioneFirmWare::PingDevice() {}
+
+void TFFabrioneFirmWare::AboutClick() {
+  if (dialogs_.about) dialogs_.about->exec();
+}
+
+void TFFabrioneFirmWare::Label6Click() { services_.shell.OpenUrl(kMakerUrl); }
+
+void TFFabrioneFirmWare::LbButton1Click() { close(); }
+
+void TFFabrioneFirmWare::SetTranslateTableEnabled(bool enabled) {
+  btn_Translate->setEnabled(enabled);
+}
+
+void TFFabrioneFirmWare::SetPingAddress(const QString& address) { Edit1->setText(address); }
+
+}  // namespace fabrion

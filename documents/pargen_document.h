@@ -1,0 +1,53 @@
+#pragma once
+// The general parameters document pargen.xml: root General_Parameter with 21
+// text-only child elements, written whole in a fixed order.
+#include <array>
+#include <optional>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace fabrion {
+
+// The 21 values as the General Parameter dialog holds them.
+struct GeneralParameters {
+  std::array<std::string, 4> ip{"0", "0", "0", "0"};        // TCP_IP1..4, texts as typed
+  std::array<std::string, 4> subnet{"255", "255", "255", "0"};  // TCP_SUB1..4
+  std::array<std::string, 4> gateway{"0", "0", "0", "0"};   // TCP_GAT1..4
+  std::int32_t tcpPort = 502;                               // TCP_PORT
+  std::string snmpPublic = "kombri";                        // SNMP_PUBLIC, at most 13 characters
+  std::string snmpPrivate = "drevant";                      // SNMP_PRIVATE, at most 13 characters
+  int baudIndex = 3;       // BAUD: position in 1200..115200, -1 when none is selected
+  int parityIndex = 0;     // list position: 0 NONE, 1 ODD, 2 EVEN, -1 none selected
+  std::string timeOut = "1000";                             // TIME_OUT, text as typed
+  std::string offset = "0";                                 // OFFSET, text as typed
+  bool natMode = true;     // MODE: false Routing Mode ("0"), true NAT Mode ("1")
+  int addressRtu = 1;      // ADDRESS_RTU, 1 to 255
+
+  bool operator==(const GeneralParameters&) const = default;
+};
+
+// The element names in the order the writer emits them.
+inline constexpr std::array<std::string_view, 21> kGeneralParameterElements = {
+    "TCP_IP1",  "TCP_IP2",  "TCP_IP3",  "TCP_IP4",     "TCP_SUB1",     "TCP_SUB2",
+    "TCP_SUB3", "TCP_SUB4", "TCP_GAT1", "TCP_GAT2",    "TCP_GAT3",     "TCP_GAT4",
+    "TCP_PORT", "SNMP_PUBLIC", "SNMP_PRIVATE", "BAUD", "PARITY",       "TIME_OUT",
+    "OFFSET",   "MODE",     "ADDRESS_RTU"};
+
+// The document's exact bytes for these values (no declaration, one line).
+std::string GeneralParametersXml(const GeneralParameters& values);
+
+// Writes the document at path, replacing the file whole. Throws Error with
+// the system's text when it cannot be written; the old file is then kept.
+void WriteGeneralParameters(std::string_view path, const GeneralParameters& values);
+
+// The dialog's reading: the defaults, then each element with its own
+// fallback. A missing file gives the defaults. A file that is not
+// well-formed throws DocumentParseError (documents/xml_parse_error.h).
+GeneralParameters ReadGeneralParameters(std::string_view path);
+
+// The start-up reading of MODE alone: its integer, or nothing when the file,
+// root or element is missing, unreadable or no integer.
+std::optional<std::int32_t> ReadOperationModeCode(std::string_view path);
+
+}  // namespace fabrion

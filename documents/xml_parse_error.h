@@ -1,0 +1,18 @@
+#pragma once
+// A document that is not well-formed: the parser's reason, its line and the
+// start of the source line where parsing stopped.
+#include <string>
+
+#include "platform/error.h"
+
+namespace fabrion {
+
+class DocumentParseError : public Error {
+ public:
+  using Error::Error;
+};
+
+// reason + "\nLine: " + line + "\n" + the first 40 characters of that line.
+std::string ParseErrorText(const std::string& reason, int line, const std::string& lineStart);
+
+}  // namespace fabrion

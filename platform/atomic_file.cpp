@@ -1,0 +1,105 @@
+#include "platform/atomic_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "platform/error.h"
+#include "platform/paths.h"
+
+namespace fabrion {
+namespace {
+
+namespace fs = std::filesystem;
+
+[[noreturn]] void Fail(std::string_view path, int error_number) {
+  throw Error(CannotCreateFileText(path, error_number));
+}
+
+int ErrorNumberOf(const std::error_code& ec) {
+  return ec.category() == std::generic_category() || ec.category() == std::system_category()
+             ? ec.value()
+             : EIO;
+}
+
+fs::path TemporaryBeside(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  fs::path name = target.filename();
+  name += ".tmp" + std::to_string(stamp % 1000000007) + "-" + std::to_string(counter++);
+  return target.parent_path() / name;
+}
+
+std::FILE* OpenForWriting(const fs::path& path) {
+#ifdef _WIN32
+  return _wfopen(path.c_str(), L"wb");
+#else
+  return std::fopen(path.c_str(), "wb");
+#endif
+}
+
+// Writes, flushes and closes; returns 0 or the errno of the first failure.
+int WriteAndClose(std::FILE* file, std::string_view bytes) {
+  int failure = 0;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+    failure = errno ? errno : EIO;
+  if (!failure && std::fflush(file) != 0) failure = errno ? errno : EIO;
+#ifndef _WIN32
+  if (!failure && ::fsync(fileno(file)) != 0 && errno != EINVAL) failure = errno;
+#endif
+  if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
+  return failure;
+}
+
+}  // namespace
+
+std::string CannotCreateFileText(std::string_view path, int error_number) {
+  std::string text = "Cannot create file \"";
+  text += path;
+  text += "\". ";
+  text += SystemErrorText(error_number);
+  return text;
+}
+
+void WriteFileAtomically(std::string_view path, std::string_view bytes) {
+  const fs::path target = ToFsPath(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(target, ec);
+  const bool exists = fs::exists(status);
+  if (exists) {
+    if (fs::is_directory(status)) Fail(path, EISDIR);
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) Fail(path, EACCES);
+#ifndef _WIN32
+    if (::access(target.c_str(), W_OK) != 0) Fail(path, errno);
+#endif
+  }
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  if (!fs::is_directory(folder, ec)) Fail(path, ENOENT);
+
+  const fs::path temporary = TemporaryBeside(target);
+  errno = 0;
+  std::FILE* file = OpenForWriting(temporary);
+  if (!file) Fail(path, errno ? errno : EIO);
+  if (int failure = WriteAndClose(file, bytes)) {
+    fs::remove(temporary, ec);
+    Fail(path, failure);
+  }
+  if (exists) fs::permissions(temporary, status.permissions(), ec);
+  fs::rename(temporary, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    Fail(path, ErrorNumberOf(ec));
+  }
+}
+
+}  // namespace fabrion

@@ -1,0 +1,31 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace fabrion {
+
+LocalDateTime SystemClock::Now() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::uint32_t SystemClock::TickCount() {
+  auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void SystemClock::SleepMilliseconds(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace fabrion

@@ -1,0 +1,17 @@
+#pragma once
+// The one exception type of the core: a file or document failure whose what()
+// is the complete text the user is to read (operation and file included).
+#include <stdexcept>
+#include <string>
+
+namespace fabrion {
+
+class Error : public std::runtime_error {
+ public:
+  explicit Error(const std::string& text) : std::runtime_error(text) {}
+};
+
+// The system's description of an errno value ("Permission denied").
+std::string SystemErrorText(int error_number);
+
+}  // namespace fabrion

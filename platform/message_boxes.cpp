@@ -1,0 +1,12 @@
+#include "platform/message_boxes.h"
+
+namespace fabrion {
+
+std::string GeneralErrorText(std::string text) {
+  // In UTF-8 the last byte of a non-ASCII character is 0x80 or above, so it
+  // sorts above "." as the character itself does.
+  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  return text;
+}
+
+}  // namespace fabrion

@@ -1,0 +1,20 @@
+#pragma once
+// Windows-style profile (ini) files, read and written as the Windows profile
+// functions do: section and key matched without regard to case, blanks
+// around names and values trimmed, no escape sequences, one pair of
+// surrounding quotes stripped on reading, all other content kept on writing.
+#include <string>
+#include <string_view>
+
+namespace fabrion {
+
+// The value of key in section, or empty when the file, section or key is missing.
+std::string ReadProfileString(std::string_view path, std::string_view section,
+                              std::string_view key);
+
+// Sets key in section, creating the file and the section when missing and
+// keeping every other line; lines end in CR LF. Throws Error on failure.
+void WriteProfileString(std::string_view path, std::string_view section, std::string_view key,
+                        std::string_view value);
+
+}  // namespace fabrion

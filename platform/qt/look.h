@@ -1,0 +1,33 @@
+#pragma once
+// The one look all windows share: warm light background, dark grey
+// Verdana 8 pt text (DejaVu Sans where Verdana is not installed), flat
+// colour-highlighting buttons with a small picture left of the caption.
+#include <QColor>
+#include <QFont>
+#include <QPushButton>
+#include <QStyle>
+
+class QWidget;
+
+namespace fabrion::qt {
+
+QColor BackgroundColour();  // RGB (248, 247, 237)
+QColor TextColour();        // RGB (51, 51, 51)
+
+// Verdana at the given size when installed, else the closest sans-serif.
+QFont ProgramFont(int points = 8, bool bold = false);
+
+// Background, text colour and font of the program on window and its children.
+void ApplyLook(QWidget* window);
+
+// Fixed window with a small title bar and no frame buttons (the tool-window look).
+void MakeToolWindow(QWidget* window, int clientWidth, int clientHeight);
+
+// Places window in the middle of the screen it is on (or the primary screen).
+void CentreOnScreen(QWidget* window);
+
+// A flat button that highlights under the mouse, with a standard picture.
+QPushButton* MakeFlatButton(const QString& caption, QStyle::StandardPixmap picture,
+                            QWidget* parent);
+
+}  // namespace fabrion::qt

@@ -1,0 +1,14 @@
+#pragma once
+// The three message boxes as modal QMessageBox windows.
+#include "platform/message_boxes.h"
+
+namespace fabrion::qt {
+
+class QtMessageBoxes : public MessageBoxes {
+ public:
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void ShowGeneralError(const std::string& text) override;
+};
+
+}  // namespace fabrion::qt

@@ -1,0 +1,134 @@
+#include "project/project_store.h"
+
+#include "platform/error.h"
+#include "platform/folder_picker.h"
+#include "platform/paths.h"
+#include "platform/profile_file.h"
+
+namespace fabrion {
+namespace {
+
+constexpr std::string_view kIniSection = "lastproj";
+constexpr std::string_view kIniKey = "projectname";
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+std::string WithoutTrailingSeparator(std::string_view path) {
+  std::string result(path);
+  while (result.size() > 1 && IsSeparator(result.back())) result.pop_back();
+  return result;
+}
+
+}  // namespace
+
+bool EscapesProjectsFolder(std::string_view name) {
+  if (name.empty()) return false;
+  if (IsSeparator(name.front())) return true;
+  if (name.size() >= 2 && name[1] == ':' &&
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z')))
+    return true;
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    std::size_t end = start;
+    while (end < name.size() && !IsSeparator(name[end])) ++end;
+    if (name.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string ProjectStore::IniPath() const { return JoinPath(fields_.ProgramDir, kIniFileName); }
+
+std::string ProjectStore::LoadLastProject(std::string_view programDir) {
+  ProjectFields& f = fields_;
+  f.ProgramDir = WithoutTrailingSeparator(programDir);
+  f.MasterDir = JoinPath(f.ProgramDir, kMasterFolderName);
+  if (!DirectoryExists(f.MasterDir)) CreateOneDirectory(f.MasterDir);
+  f.ProjectsDir = JoinPath(f.ProgramDir, kProjectsFolderName);
+  if (!DirectoryExists(f.ProjectsDir)) CreateOneDirectory(f.ProjectsDir);
+
+  f.ProjectName = ReadProfileString(IniPath(), kIniSection, kIniKey);
+  // A name remembered by the Windows program starts with a backslash.
+  if (kPathSeparator != '\\' && !f.ProjectName.empty() && f.ProjectName.front() == '\\')
+    f.ProjectName.front() = kPathSeparator;
+  if (!f.ProjectName.empty() && f.ProjectName.front() != kPathSeparator)
+    f.ProjectName.insert(f.ProjectName.begin(), kPathSeparator);
+
+  std::string title(kBaseTitle);
+  if (!f.ProjectName.empty() && DirectoryExists(f.ProjectsDir + f.ProjectName)) {
+    f.ProjectDir = f.ProjectsDir + f.ProjectName;
+    title += " : " + f.ProjectName;
+  } else {
+    f.ProjectDir = f.ProjectsDir;
+  }
+  UpdateDocumentPaths();
+  return title;
+}
+
+void ProjectStore::SaveLastProject() const {
+  try {
+    WriteProfileString(IniPath(), kIniSection, kIniKey, fields_.ProjectName);
+  } catch (const Error&) {
+    throw Error("Unable to write to " + IniPath());
+  }
+}
+
+void ProjectStore::UpdateDocumentPaths() {
+  fields_.ParGenPath = JoinPath(fields_.ProjectDir, "pargen.xml");
+  fields_.VarPath = JoinPath(fields_.ProjectDir, "var.xml");
+}
+
+std::string ProjectStore::OpenProject(FolderPicker& picker) {
+  ProjectFields& f = fields_;
+  if (!DirectoryExists(f.ProjectDir)) f.ProjectDir.clear();
+  if (auto chosen = picker.PickFolder(std::string(kOpenProjectTitle), f.ProjectsDir, f.ProjectDir))
+    f.ProjectDir = WithoutTrailingSeparator(*chosen);
+  f.ProjectName = f.ProjectDir.size() > f.ProjectsDir.size()
+                      ? f.ProjectDir.substr(f.ProjectsDir.size())
+                      : std::string();
+  UpdateDocumentPaths();
+  return ChangedTitle();
+}
+
+std::string ProjectStore::ChangedTitle() const {
+  return std::string(kBaseTitle) + " :" + fields_.ProjectName;
+}
+
+NewProjectAttempt ProjectStore::CreateProject(const std::string& destination,
+                                              const std::string& typedName) {
+  NewProjectAttempt attempt;
+  attempt.mayClose = true;
+  if (destination.empty()) {
+    attempt.messages.emplace_back("directory destination not valid");
+    attempt.mayClose = false;
+  }
+  if (typedName.empty()) {
+    attempt.messages.emplace_back("Name project not valid");
+    attempt.mayClose = false;
+  }
+  if (!attempt.mayClose) return attempt;
+
+  if (EscapesProjectsFolder(typedName)) {
+    attempt.messages.emplace_back("Name project not valid");
+    attempt.mayClose = false;
+    return attempt;
+  }
+  const std::string folder = JoinPath(destination, typedName);
+  if (DirectoryExists(folder)) {
+    attempt.messages.emplace_back("Name project not valid because directory already exists");
+    attempt.mayClose = false;
+    return attempt;
+  }
+  if (!CreateOneDirectory(folder)) {
+    attempt.mayClose = false;
+    return attempt;
+  }
+  CreateDirectories(JoinPath(folder, "bin"));
+  fields_.ProjectName = typedName;
+  fields_.ProjectDir = folder;
+  UpdateDocumentPaths();
+  attempt.created = true;
+  return attempt;
+}
+
+}  // namespace fabrion

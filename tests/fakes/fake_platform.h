@@ -1,0 +1,99 @@
+#pragma once
+// Small fakes of the platform services for tests.
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/recording_message_boxes.h"
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "platform/folder_picker.h"
+#include "platform/progress_indicator.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+
+namespace fabrion::test {
+
+// A clock whose time and ticks the test sets; Sleep advances the ticks.
+class FakeClock : public Clock {
+ public:
+  LocalDateTime Now() override { return now; }
+  std::uint32_t TickCount() override { return ticks; }
+  void SleepMilliseconds(int milliseconds) override {
+    ticks += static_cast<std::uint32_t>(milliseconds);
+    ++sleeps;
+  }
+  LocalDateTime now{2026, 12, 9, 13, 45, 59};
+  std::uint32_t ticks = 0;
+  int sleeps = 0;
+};
+
+class CountingEventPump : public EventPump {
+ public:
+  void ProcessEvents() override {
+    ++count;
+    if (onProcess) onProcess();
+  }
+  int count = 0;
+  std::function<void()> onProcess;
+};
+
+class RecordingShell : public Shell {
+ public:
+  struct Start {
+    std::string program, parameters;
+  };
+  void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  bool StartProgram(const std::string& program, const std::string& parameters) override {
+    started.push_back({program, parameters});
+    return true;
+  }
+  std::vector<std::string> opened;
+  std::vector<Start> started;
+};
+
+// Answers each PickFolder with the next queued answer (nothing = cancel).
+class ScriptedFolderPicker : public FolderPicker {
+ public:
+  struct Call {
+    std::string title, root, preselected;
+  };
+  std::optional<std::string> PickFolder(const std::string& title, const std::string& root,
+                                        const std::string& preselected) override {
+    calls.push_back({title, root, preselected});
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::deque<std::optional<std::string>> answers;
+  std::vector<Call> calls;
+};
+
+class RecordingProgress : public ProgressIndicator {
+ public:
+  void SetMaximum(int maximum) override { maximum_ = maximum; maxima.push_back(maximum); }
+  void SetPosition(int position) override { position_ = position; ++updates; }
+  int Position() const override { return position_; }
+  int Maximum() const override { return maximum_; }
+  std::vector<int> maxima;
+  int updates = 0;
+
+ private:
+  int maximum_ = 100;
+  int position_ = 0;
+};
+
+// All fakes together, with the Services bundle over them.
+struct FakePlatform {
+  RecordingMessageBoxes messages;
+  RecordingShell shell;
+  ScriptedFolderPicker picker;
+  CountingEventPump pump;
+  FakeClock clock;
+  Services services() { return Services{messages, shell, picker, pump, clock}; }
+};
+
+}  // namespace fabrion::test
