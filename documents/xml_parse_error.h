@@ -12,7 +12,8 @@ class DocumentParseError : public Error {
   using Error::Error;
 };
 
-// reason + "\nLine: " + line + "\n" + the first 40 characters of that line.
+// reason + "\nLine: " + line + "\n" + the first 40 characters of lineStart
+// (UTF-8 characters; lineStart may be the whole line).
 std::string ParseErrorText(const std::string& reason, int line, const std::string& lineStart);
 
 }  // namespace fabrion
