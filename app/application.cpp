@@ -1,10 +1,13 @@
 #include "app/application.h"
 
 #include "app/about_dialog.h"
+#include "documents/var_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
 #include "firmware/generate_firmware_dialog.h"
 #include "net/ping_dialog.h"
+#include "platform/error.h"
+#include "platform/message_boxes.h"
 #include "project/new_project_dialog.h"
 
 namespace fabrion {
@@ -30,9 +33,16 @@ ProgramWindows CreateProgramWindows(ProjectStore& store, Services services,
   QObject::connect(d.pargen, &TFpargen::PingAddressChanged, main,
                    &TFFabrioneFirmWare::SetPingAddress);
   TFpargen* pargen = d.pargen;
-  d.saveproj->SetProjectCreatedHook([pargen] {
+  d.saveproj->SetProjectCreatedHook([pargen, &store, services] {
     pargen->SetDefaults();
-    return pargen->BitBtn1Click();
+    if (!pargen->BitBtn1Click()) return false;
+    try {
+      WriteEmptyTable(store.Fields().VarPath);
+    } catch (const Error& e) {
+      services.messages.ShowGeneralError(e.what());
+      return false;
+    }
+    return true;
   });
   return windows;
 }

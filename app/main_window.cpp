@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/about_dialog.h"
+#include "documents/pargen_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
 #include "firmware/generate_firmware_dialog.h"
@@ -98,6 +99,13 @@ void TFFabrioneFirmWare::AttachDialogs(const Dialogs& dialogs) { dialogs_ = dial
 void TFFabrioneFirmWare::FormCreate() {
   const std::string title = store_.LoadLastProject(store_.Fields().ProgramDir);
   setWindowTitle(QString::fromStdString(title));
+  // The Translate Table button follows the stored operation mode: Routing
+  // Mode (0) disables it; a missing, unreadable or non-integer MODE leaves it.
+  try {
+    if (const auto mode = ReadOperationModeCode(store_.Fields().ParGenPath))
+      btn_Translate->setEnabled(*mode != 0);
+  } catch (...) {
+  }
 }
 
 void TFFabrioneFirmWare::FormClose() {

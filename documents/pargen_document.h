@@ -2,8 +2,9 @@
 // The general parameters document pargen.xml: root General_Parameter with 21
 // text-only child elements, written whole in a fixed order.
 #include <array>
-#include <optional>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,19 @@ inline constexpr std::array<std::string_view, 21> kGeneralParameterElements = {
     "TCP_PORT", "SNMP_PUBLIC", "SNMP_PRIVATE", "BAUD", "PARITY",       "TIME_OUT",
     "OFFSET",   "MODE",     "ADDRESS_RTU"};
 
+// The number of community-name characters the document keeps on reading.
+inline constexpr std::size_t kCommunityNameLength = 13;
+
+// The document's own texts before any fallback, in kGeneralParameterElements
+// order: the single run of text of the root's first child of that name, or
+// nothing when the root General_Parameter or the element is missing or the
+// element holds more than text (child elements, text split by a comment).
+struct GeneralParameterTexts {
+  std::array<std::optional<std::string>, 21> texts;
+  // The text of one element by its name; nothing for an unknown name.
+  const std::optional<std::string>& Text(std::string_view element) const;
+};
+
 // The document's exact bytes for these values (no declaration, one line).
 std::string GeneralParametersXml(const GeneralParameters& values);
 
@@ -43,8 +57,21 @@ void WriteGeneralParameters(std::string_view path, const GeneralParameters& valu
 
 // The dialog's reading: the defaults, then each element with its own
 // fallback. A missing file gives the defaults. A file that is not
-// well-formed throws DocumentParseError (documents/xml_parse_error.h).
+// well-formed throws DocumentParseError (documents/xml_parse_error.h); one
+// that exists but cannot be read throws Error.
 GeneralParameters ReadGeneralParameters(std::string_view path);
+
+// The dialog's reading of a document already in memory (bytes of a file).
+GeneralParameters ParseGeneralParameters(std::string_view bytes);
+
+// The dialog's reading applied to the document's texts.
+GeneralParameters GeneralParametersFromTexts(const GeneralParameterTexts& found);
+
+// The texts of the file at path, for readers with their own conversions (the
+// image builder). Throws Error when the file is missing or cannot be read,
+// DocumentParseError when it is not well-formed.
+GeneralParameterTexts ReadGeneralParameterTexts(std::string_view path);
+GeneralParameterTexts ParseGeneralParameterTexts(std::string_view bytes);
 
 // The start-up reading of MODE alone: its integer, or nothing when the file,
 // root or element is missing, unreadable or no integer.

@@ -1,6 +1,13 @@
 #pragma once
 // The translate table document var.xml: root TCP_MASTER_TO_RTU_SLAVE with one
 // row element per table row, nine attributes each.
+//
+// Reading takes the document's root element, whatever its name, and each of
+// its child elements in document order as one row, whatever its name.
+// Comments, processing instructions and text among the rows (indentation
+// included) are not rows: they are skipped and do not end the reading, so a
+// table a user annotated by hand reads as the same table. The writer never
+// produces them.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -44,9 +51,16 @@ std::string TranslateTableXml(const std::vector<TMyRec>& rows);
 void WriteTable(std::string_view path, const std::vector<TMyRec>& rows);
 void WriteEmptyTable(std::string_view path);
 
-// The rows in document order, at most 1400, as attribute texts. A missing
-// file gives no rows; a file that is not well-formed throws
-// DocumentParseError (documents/xml_parse_error.h).
+// The rows in document order, at most 1400, as attribute texts, unconverted
+// and untrimmed. The first attribute found missing ends the reading: that
+// row keeps the texts before it and no later row is read. A missing file
+// gives no rows; a file that is not well-formed throws DocumentParseError
+// (documents/xml_parse_error.h), one that cannot be read throws Error.
+// The image builder's reading is the same walk: convert each row's texts in
+// order, and stop at an incomplete row.
 std::vector<RowTexts> ReadTable(std::string_view path);
+
+// ReadTable of a document already in memory (the bytes of a file).
+std::vector<RowTexts> ParseTable(std::string_view bytes);
 
 }  // namespace fabrion

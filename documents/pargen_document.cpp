@@ -1,0 +1,144 @@
+#include "documents/pargen_document.h"
+
+#include <algorithm>
+
+#include <pugixml.hpp>
+
+#include "documents/integer_rule.h"
+#include "documents/utf8_text.h"
+#include "documents/xml_load.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+
+namespace fabrion {
+namespace {
+
+constexpr const char* kRootName = "General_Parameter";
+constexpr int kBaudPositions = 8;
+constexpr int kParityOdd = 1;
+constexpr int kParityEven = 2;
+
+std::size_t IndexOf(std::string_view element) {
+  const auto found =
+      std::find(kGeneralParameterElements.begin(), kGeneralParameterElements.end(), element);
+  return static_cast<std::size_t>(found - kGeneralParameterElements.begin());
+}
+
+// The 21 texts in element order, as the writer puts them.
+std::array<std::string, 21> TextsToWrite(const GeneralParameters& v) {
+  const int baud = (v.baudIndex >= 0 && v.baudIndex < kBaudPositions) ? v.baudIndex : -1;
+  const char* parity =
+      v.parityIndex == kParityOdd ? "3" : v.parityIndex == kParityEven ? "2" : "0";
+  return {v.ip[0],          v.ip[1],          v.ip[2],          v.ip[3],
+          v.subnet[0],      v.subnet[1],      v.subnet[2],      v.subnet[3],
+          v.gateway[0],     v.gateway[1],     v.gateway[2],     v.gateway[3],
+          std::to_string(v.tcpPort),          v.snmpPublic,     v.snmpPrivate,
+          std::to_string(baud),               parity,           v.timeOut,
+          v.offset,         v.natMode ? "1" : "0",              std::to_string(v.addressRtu)};
+}
+
+GeneralParameterTexts TextsOf(const pugi::xml_document& document) {
+  GeneralParameterTexts found;
+  const pugi::xml_node root = document.child(kRootName);
+  if (!root) return found;
+  for (std::size_t i = 0; i < kGeneralParameterElements.size(); ++i) {
+    const std::string name(kGeneralParameterElements[i]);
+    if (const pugi::xml_node element = root.child(name.c_str())) found.texts[i] = ElementText(element);
+  }
+  return found;
+}
+
+std::optional<std::int32_t> IntegerOf(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  return ParseInteger(*text);
+}
+
+}  // namespace
+
+const std::optional<std::string>& GeneralParameterTexts::Text(std::string_view element) const {
+  static const std::optional<std::string> kNone;
+  const std::size_t index = IndexOf(element);
+  return index < texts.size() ? texts[index] : kNone;
+}
+
+std::string GeneralParametersXml(const GeneralParameters& values) {
+  const std::array<std::string, 21> texts = TextsToWrite(values);
+  pugi::xml_document document;
+  pugi::xml_node root = document.append_child(kRootName);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const std::string name(kGeneralParameterElements[i]);
+    root.append_child(name.c_str()).text().set(texts[i].c_str(), texts[i].size());
+  }
+  return SaveXmlToString(document);
+}
+
+void WriteGeneralParameters(std::string_view path, const GeneralParameters& values) {
+  WriteFileAtomically(path, GeneralParametersXml(values));
+}
+
+GeneralParameters GeneralParametersFromTexts(const GeneralParameterTexts& found) {
+  GeneralParameters v;
+  auto text = [&](std::string_view element, std::string& target) {
+    if (const auto& t = found.Text(element)) target = *t;
+  };
+  for (std::size_t i = 0; i < 4; ++i) {
+    text(kGeneralParameterElements[i], v.ip[i]);
+    text(kGeneralParameterElements[4 + i], v.subnet[i]);
+    text(kGeneralParameterElements[8 + i], v.gateway[i]);
+  }
+  text("TIME_OUT", v.timeOut);
+  text("OFFSET", v.offset);
+
+  v.tcpPort = IntegerOf(found.Text("TCP_PORT")).value_or(502);
+
+  auto communityName = [&](std::string_view element) {
+    const auto& t = found.Text(element);
+    return t ? FirstUtf8Characters(*t, kCommunityNameLength) : std::string();
+  };
+  v.snmpPublic = communityName("SNMP_PUBLIC");
+  v.snmpPrivate = communityName("SNMP_PRIVATE");
+
+  if (const auto baud = IntegerOf(found.Text("BAUD")))
+    v.baudIndex = (*baud >= 0 && *baud < kBaudPositions) ? *baud : -1;
+
+  if (const auto parity = IntegerOf(found.Text("PARITY")))
+    v.parityIndex = *parity == 3 ? kParityOdd : *parity == 2 ? kParityEven : 0;
+
+  if (const auto mode = IntegerOf(found.Text("MODE"))) v.natMode = *mode != 0;
+
+  if (const auto address = IntegerOf(found.Text("ADDRESS_RTU")))
+    v.addressRtu = std::clamp<std::int32_t>(*address, 1, 255);
+  return v;
+}
+
+GeneralParameterTexts ParseGeneralParameterTexts(std::string_view bytes) {
+  pugi::xml_document document;
+  LoadXmlBytes(bytes, document);
+  return TextsOf(document);
+}
+
+GeneralParameterTexts ReadGeneralParameterTexts(std::string_view path) {
+  pugi::xml_document document;
+  LoadXmlFile(path, document);
+  return TextsOf(document);
+}
+
+GeneralParameters ParseGeneralParameters(std::string_view bytes) {
+  return GeneralParametersFromTexts(ParseGeneralParameterTexts(bytes));
+}
+
+GeneralParameters ReadGeneralParameters(std::string_view path) {
+  if (!FileExists(path)) return GeneralParameters{};
+  return GeneralParametersFromTexts(ReadGeneralParameterTexts(path));
+}
+
+std::optional<std::int32_t> ReadOperationModeCode(std::string_view path) {
+  try {
+    if (!FileExists(path)) return std::nullopt;
+    return IntegerOf(ReadGeneralParameterTexts(path).Text("MODE"));
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace fabrion
