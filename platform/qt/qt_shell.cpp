@@ -3,14 +3,16 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "platform/process_start.h"
+
 namespace fabrion::qt {
 
 void QtShell::OpenUrl(const std::string& url) {
   QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
-bool QtShell::StartProgram(const std::string& /*program*/, const std::string& /*parameters*/) {
-  return false;  // the detached start arrives with the device update step
+bool QtShell::StartProgram(const std::string& program, const std::string& parameters) {
+  return StartDetachedProgram(program, parameters);
 }
 
 }  // namespace fabrion::qt
