@@ -1,0 +1,125 @@
+#include "firmware/firmware_check.h"
+
+#include <bitset>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+
+#include "firmware/srecord_line.h"
+#include "platform/error.h"
+#include "platform/paths.h"
+
+namespace fabrion {
+namespace {
+
+constexpr std::size_t kProblemsListed = 20;
+
+std::string HexAddress(std::uint32_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(address));
+  return text;
+}
+
+// Takes lines one at a time and keeps the tally.
+class Checker {
+ public:
+  void Line(std::string_view line) {
+    ++lineNumber_;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    SRecordReading reading = ReadSRecordLine(line);
+    if (!reading.record) {
+      ++check_.badLines;
+      Problem("line " + std::to_string(lineNumber_) + ": " + reading.problem);
+      return;
+    }
+    ++check_.records;
+    const SRecord& record = *reading.record;
+    switch (record.type) {
+      case '0':
+        for (std::uint8_t c : record.data)
+          if (c >= 0x20 && c < 0x7F) check_.header.push_back(static_cast<char>(c));
+        break;
+      case '1': case '2': case '3':
+        Data(record.address, record.data);
+        break;
+      case '7': case '8': case '9':
+        check_.endRecord = std::string("S") + record.type;
+        break;
+      default:
+        break;
+    }
+  }
+
+  FirmwareCheck Finish() {
+    if (problemsDropped_ > 0)
+      check_.problems.push_back("and " + std::to_string(problemsDropped_) + " more lines like these");
+    bool missingSeen = false;
+    for (int slot = 0; slot < kBankRecordCount; ++slot) {
+      bool whole = true;
+      for (int i = 0; i < kBankRecordBytes && whole; ++i) whole = covered_[slot * kBankRecordBytes + i];
+      if (whole) {
+        ++check_.bankRecordsPresent;
+      } else if (!missingSeen) {
+        missingSeen = true;
+        check_.firstMissingRecord = kBank1WindowStart + slot * kBankRecordBytes;
+      }
+    }
+    if (missingSeen) {
+      const int missing = kBankRecordCount - check_.bankRecordsPresent;
+      check_.problems.push_back("bank 1 lacks " + std::to_string(missing) + " of its " +
+                                std::to_string(kBankRecordCount) + " records, the first at " +
+                                HexAddress(check_.firstMissingRecord));
+    }
+    if (check_.endRecord.empty()) check_.problems.push_back("no end record (S7, S8 or S9)");
+    return std::move(check_);
+  }
+
+ private:
+  void Problem(std::string text) {
+    if (check_.problems.size() < kProblemsListed)
+      check_.problems.push_back(std::move(text));
+    else
+      ++problemsDropped_;
+  }
+
+  void Data(std::uint32_t address, const std::vector<std::uint8_t>& data) {
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      const std::uint64_t at = std::uint64_t(address) + i;
+      if (at < kBank1WindowStart || at > kBank1WindowEnd) continue;
+      const std::size_t offset = static_cast<std::size_t>(at - kBank1WindowStart);
+      check_.bank[offset] = data[i];
+      covered_[offset] = true;
+      check_.bankSeen = true;
+    }
+  }
+
+  FirmwareCheck check_;
+  std::bitset<kConfigImageSize> covered_;
+  std::size_t lineNumber_ = 0;
+  std::size_t problemsDropped_ = 0;
+};
+
+}  // namespace
+
+FirmwareCheck CheckFirmwareText(std::string_view text) {
+  Checker checker;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    checker.Line(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return checker.Finish();
+}
+
+FirmwareCheck CheckFirmwareFile(std::string_view path) {
+  std::ifstream in(ToFsPath(path), std::ios::binary);
+  if (!in) throw Error("Cannot open file \"" + std::string(path) + "\". " + SystemErrorText(errno));
+  Checker checker;
+  std::string line;
+  while (std::getline(in, line)) checker.Line(line);
+  if (in.bad()) throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errno));
+  return checker.Finish();
+}
+
+}  // namespace fabrion

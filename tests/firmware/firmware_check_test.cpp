@@ -1,0 +1,182 @@
+#include "firmware/firmware_check.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+#include "firmware/firmware_files.h"
+#include "firmware/firmware_report.h"
+#include "platform/error.h"
+
+namespace fabrion {
+namespace {
+
+using test::ComposedFirmwareLines;
+using test::JoinLines;
+using test::SampleImage;
+
+TEST(CheckFirmwareText, PassesAComposedFileAndTakesItsImage) {
+  const FirmwareCheck check = CheckFirmwareText(JoinLines(ComposedFirmwareLines(SampleImage())));
+  EXPECT_TRUE(check.Passed()) << ::testing::PrintToString(check.problems);
+  EXPECT_EQ(check.records, 1u + 8u + 512u + 1u);
+  EXPECT_EQ(check.badLines, 0u);
+  EXPECT_EQ(check.header, "demo");
+  EXPECT_EQ(check.bankRecordsPresent, 512);
+  EXPECT_EQ(check.endRecord, "S9");
+  EXPECT_TRUE(check.bankSeen);
+  EXPECT_EQ(check.bank, SampleImage());
+}
+
+TEST(CheckFirmwareText, ReportsEachFault) {
+  const ConfigImage image = SampleImage();
+  struct Case {
+    const char* fault;
+    std::vector<std::string> lines;
+    std::vector<std::string> problems;
+  };
+  std::vector<Case> cases;
+
+  auto lines = ComposedFirmwareLines(image);
+  lines[20].back() = lines[20].back() == '0' ? '1' : '0';
+  cases.push_back({"bad checksum in a bank record", lines,
+                   {"line 21: checksum " + lines[20].substr(lines[20].size() - 2) +
+                        ", the record's bytes give " +
+                        ComposedFirmwareLines(image)[20].substr(lines[20].size() - 2),
+                    "bank 1 lacks 1 of its 512 records, the first at 0x388160"}});
+
+  lines = ComposedFirmwareLines(image);
+  lines.erase(lines.begin() + 9 + 300);
+  cases.push_back({"a bank record missing", lines,
+                   {"bank 1 lacks 1 of its 512 records, the first at 0x38A580"}});
+
+  lines = ComposedFirmwareLines(image);
+  lines.pop_back();
+  cases.push_back({"no end record", lines, {"no end record (S7, S8 or S9)"}});
+
+  lines = ComposedFirmwareLines(image);
+  lines.back() = "S804000000FB";
+  cases.push_back({"an S8 end record", lines, {}});
+
+  lines = ComposedFirmwareLines(image);
+  lines.insert(lines.begin() + 3, "");
+  cases.push_back({"an empty line", lines, {"line 4: empty line"}});
+
+  lines = ComposedFirmwareLines(image);
+  lines.resize(9);
+  cases.push_back({"nothing of bank 1", lines,
+                   {"bank 1 lacks 512 of its 512 records, the first at 0x388000",
+                    "no end record (S7, S8 or S9)"}});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fault);
+    const FirmwareCheck check = CheckFirmwareText(JoinLines(c.lines));
+    EXPECT_EQ(check.problems, c.problems);
+    EXPECT_EQ(check.Passed(), c.problems.empty());
+  }
+}
+
+TEST(CheckFirmwareText, CountsBankRecordsOfAnySizeByTheBytesTheyCover) {
+  // 16-byte records, as a master file may hold them, cover the window as well.
+  std::string text;
+  for (std::uint32_t at = kBank1WindowStart; at <= kBank1WindowEnd; at += 16)
+    text += FormatSRecordLine('2', at, std::vector<std::uint8_t>(16, 1)) + "\n";
+  text += "S9030000FC";  // LF ends and no end mark on the last line
+  const FirmwareCheck check = CheckFirmwareText(text);
+  EXPECT_TRUE(check.Passed()) << ::testing::PrintToString(check.problems);
+  EXPECT_EQ(check.records, 1025u);
+  EXPECT_EQ(check.bank[16383], 1);
+}
+
+TEST(CheckFirmwareText, ListsTwentyBadLinesAndCountsTheRest) {
+  std::string text;
+  for (int i = 0; i < 25; ++i) text += "garbage\r\n";
+  const FirmwareCheck check = CheckFirmwareText(text);
+  ASSERT_EQ(check.problems.size(), 23u);
+  EXPECT_EQ(check.problems[0], "line 1: no S-record (it does not start with S0 to S9)");
+  EXPECT_EQ(check.problems[20], "and 5 more lines like these");
+  EXPECT_EQ(check.badLines, 25u);
+}
+
+TEST(CheckFirmwareFile, ReadsAFileAndRefusesAMissingOne) {
+  test::TempFolder folder;
+  const std::string path = folder / "New_ravelin.sx";
+  test::WriteFileBytes(path, JoinLines(ComposedFirmwareLines(SampleImage())));
+  EXPECT_TRUE(CheckFirmwareFile(path).Passed());
+  try {
+    CheckFirmwareFile(folder / "missing.sx");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "Cannot open file \"" + (folder / "missing.sx") + "\". No such file or directory");
+  }
+}
+
+TEST(FirmwareReportText, TellsTheChecksAndTheConfiguration) {
+  const FirmwareCheck check = CheckFirmwareText(JoinLines(ComposedFirmwareLines(SampleImage())));
+  EXPECT_EQ(FirmwareReportText(check),
+            "Checks\n"
+            "  522 records, every one well-formed with its correct checksum\n"
+            "  Header \"demo\"\n"
+            "  Bank 1: all 512 records present (0x388000 to 0x38BFFF)\n"
+            "  End record S9\n"
+            "Result: the file passed every check.\n"
+            "\n"
+            "General parameters\n"
+            "  IP 192.168.1.10\n"
+            "  Subnet mask 255.255.255.0\n"
+            "  Default gateway 192.168.1.1\n"
+            "  Modbus TCP port 502\n"
+            "  SNMP community Public \"kombri\"\n"
+            "  SNMP community Private \"drevant\"\n"
+            "  9600 baud, parity even\n"
+            "  RTU time-out 1000 ms\n"
+            "  System data offset 5\n"
+            "  NAT Mode\n"
+            "  RTU address 247\n"
+            "  Built 2026-12-09 13:45:58\n"
+            "\n"
+            "Translate table: 2 rows\n"
+            "  Row 1: Holding Register, RTU 100 to device 192.168.1.20 at 0, 10 points\n"
+            "  Row 2: Coil Status, RTU 10000 to device 10.0.0.7 at 1000, 1 point\n");
+}
+
+TEST(FirmwareReportText, SaysWhyAFileFailed) {
+  auto lines = ComposedFirmwareLines(ConfigImage{});
+  lines.pop_back();
+  lines[1] = "S2";
+  EXPECT_EQ(FirmwareReportText(CheckFirmwareText(JoinLines(lines))),
+            "Checks\n"
+            "  520 good records and 1 bad line\n"
+            "  Header \"demo\"\n"
+            "  Bank 1: all 512 records present (0x388000 to 0x38BFFF)\n"
+            "  No end record\n"
+            "  Problem: line 2: no byte count\n"
+            "  Problem: no end record (S7, S8 or S9)\n"
+            "Result: the file FAILED 2 checks; it must not be programmed.\n"
+            "\n"
+            "General parameters\n"
+            "  IP 0.0.0.0\n"
+            "  Subnet mask 0.0.0.0\n"
+            "  Default gateway 0.0.0.0\n"
+            "  Modbus TCP port 0\n"
+            "  SNMP community Public \"\"\n"
+            "  SNMP community Private \"\"\n"
+            "  1200 baud, parity none\n"
+            "  RTU time-out 0 ms\n"
+            "  System data offset 0\n"
+            "  Routing Mode\n"
+            "  RTU address 0\n"
+            "  Build date and time not stored\n"
+            "\n"
+            "Translate table: no rows\n");
+  EXPECT_EQ(FirmwareReportText(CheckFirmwareText("S9030000FC\r\n")),
+            "Checks\n"
+            "  1 record, every one well-formed with its correct checksum\n"
+            "  End record S9\n"
+            "  Problem: bank 1 lacks 512 of its 512 records, the first at 0x388000\n"
+            "Result: the file FAILED 1 check; it must not be programmed.\n"
+            "\n"
+            "The file holds no data for bank 1, so it carries no configuration.\n");
+}
+
+}  // namespace
+}  // namespace fabrion
