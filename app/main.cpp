@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "app/application.h"
+#include "platform/icmp_echo_client.h"
 #include "platform/qt/look.h"
 
 int main(int argc, char* argv[]) {
@@ -16,7 +17,8 @@ int main(int argc, char* argv[]) {
   fabrion::qt::QtFolderPicker picker;
   fabrion::qt::QtEventPump pump;
   fabrion::SystemClock clock;
-  fabrion::Services services{messages, shell, picker, pump, clock};
+  fabrion::IcmpEchoClient echo;
+  fabrion::Services services{messages, shell, picker, pump, clock, echo};
   fabrion::ProjectStore store;
 
   const std::string programDir =

@@ -10,6 +10,7 @@
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
 #include "firmware/generate_firmware_dialog.h"
+#include "net/ping_device.h"
 #include "net/ping_dialog.h"
 #include "platform/error.h"
 #include "platform/event_pump.h"
@@ -147,7 +148,14 @@ void TFFabrioneFirmWare::CreateBinaClick() {
   if (dialogs_.modifyFileSx) dialogs_.modifyFileSx->exec();
 }
 
-void TFFabrioneFirmWare::PingDevice() {}
+void TFFabrioneFirmWare::PingDevice() {
+  const PingResult result = fabrion::PingDevice(Edit1->text().toStdString(), PingStatus,
+                                                services_.clock, services_.pump, services_.echo);
+  if (!dialogs_.ping) return;
+  dialogs_.ping->ShowPingResult(result.kind, QString::fromStdString(result.title),
+                                QString::fromStdString(result.text));
+  dialogs_.ping->exec();
+}
 
 void TFFabrioneFirmWare::AboutClick() {
   if (dialogs_.about) dialogs_.about->exec();

@@ -5,6 +5,7 @@
 namespace fabrion {
 
 class Clock;
+class EchoClient;
 class EventPump;
 class FolderPicker;
 class MessageBoxes;
@@ -16,6 +17,7 @@ struct Services {
   FolderPicker& picker;
   EventPump& pump;
   Clock& clock;
+  EchoClient& echo;
 };
 
 }  // namespace fabrion

@@ -8,6 +8,8 @@
 
 #include "fakes/recording_message_boxes.h"
 #include "platform/clock.h"
+#include "platform/echo_client.h"
+#include "platform/error.h"
 #include "platform/event_pump.h"
 #include "platform/folder_picker.h"
 #include "platform/progress_indicator.h"
@@ -86,6 +88,24 @@ class RecordingProgress : public ProgressIndicator {
   int position_ = 0;
 };
 
+// Records each echo and answers as scripted: by default an echo of the request's
+// data; a scripted status, no status at all, or an Error instead.
+class ScriptedEchoClient : public EchoClient {
+ public:
+  void Echo(const EchoRequest& request, const ReplyHandler& onReply) override {
+    requests.push_back(request);
+    if (whileWaiting) whileWaiting();
+    if (error) throw Error(*error);
+    if (!deliver) return;
+    onReply(reply ? *reply : EchoReplyStatus{8 + static_cast<int>(request.data.size()), request.host});
+  }
+  std::optional<EchoReplyStatus> reply;  // nothing: the echo of the request
+  bool deliver = true;                   // false: returns without calling the handler
+  std::optional<std::string> error;      // thrown instead of answering
+  std::function<void()> whileWaiting;    // runs while the echo "waits" (to move a clock)
+  std::vector<EchoRequest> requests;
+};
+
 // All fakes together, with the Services bundle over them.
 struct FakePlatform {
   RecordingMessageBoxes messages;
@@ -93,7 +113,8 @@ struct FakePlatform {
   ScriptedFolderPicker picker;
   CountingEventPump pump;
   FakeClock clock;
-  Services services() { return Services{messages, shell, picker, pump, clock}; }
+  ScriptedEchoClient echo;
+  Services services() { return Services{messages, shell, picker, pump, clock, echo}; }
 };
 
 }  // namespace fabrion::test
