@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/icmp_message.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -32,14 +33,8 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-std::string Dotted(in_addr address) {
-  char text[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &address, text, sizeof text);
-  return text;
-}
-
 // The IPv4 address of host, a dotted address or a name. Throws Error.
-in_addr Resolve(const std::string& host) {
+Ipv4Address Resolve(const std::string& host) {
   if (host.empty()) throw Error("No host to ping");
   if (host.find('\0') != std::string::npos)
     throw Error("Cannot resolve the host " + Quoted(host) + ": it holds a NUL character");
@@ -51,7 +46,7 @@ in_addr Resolve(const std::string& host) {
     throw Error("Cannot resolve the host " + Quoted(host) + ": " + gai_strerror(status));
   const in_addr address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
   freeaddrinfo(found);
-  return address;
+  return ntohl(address.s_addr);
 }
 
 std::string RequestData(const std::string& data) {
@@ -89,107 +84,6 @@ class IcmpHandle {
 };
 
 #else
-
-constexpr std::uint8_t kIcmpEchoReply = 0;
-constexpr std::uint8_t kIcmpDestinationUnreachable = 3;
-constexpr std::uint8_t kIcmpEchoRequest = 8;
-constexpr std::uint8_t kIcmpTimeExceeded = 11;
-constexpr std::uint8_t kIcmpParameterProblem = 12;
-constexpr std::size_t kIcmpHeaderBytes = 8;
-constexpr std::size_t kMinIpHeaderBytes = 20;
-
-std::uint16_t Big16(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
-}
-
-// The Internet checksum of RFC 1071 over bytes; 0 over a message whose checksum is right.
-std::uint16_t InternetChecksum(const std::uint8_t* bytes, std::size_t size) {
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i + 1 < size; i += 2) sum += Big16(bytes + i);
-  if (size % 2 != 0) sum += static_cast<std::uint32_t>(bytes[size - 1]) << 8;
-  while (sum >> 16) sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<std::uint16_t>(~sum & 0xFFFF);
-}
-
-std::vector<std::uint8_t> EchoRequestMessage(std::uint16_t identifier, std::uint16_t sequence,
-                                             const std::string& data) {
-  std::vector<std::uint8_t> message(kIcmpHeaderBytes + data.size(), 0);
-  message[0] = kIcmpEchoRequest;
-  message[4] = static_cast<std::uint8_t>(identifier >> 8);
-  message[5] = static_cast<std::uint8_t>(identifier);
-  message[6] = static_cast<std::uint8_t>(sequence >> 8);
-  message[7] = static_cast<std::uint8_t>(sequence);
-  std::copy(data.begin(), data.end(), message.begin() + kIcmpHeaderBytes);
-  const std::uint16_t checksum = InternetChecksum(message.data(), message.size());
-  message[2] = static_cast<std::uint8_t>(checksum >> 8);
-  message[3] = static_cast<std::uint8_t>(checksum);
-  return message;
-}
-
-// The request an echo is waiting for the answer to.
-struct Pending {
-  in_addr target;
-  std::uint16_t identifier;
-  std::uint16_t sequence;
-};
-
-// What one received datagram is to the pending request.
-struct Answer {
-  enum Kind { kUnrelated, kEchoReply, kMalformed, kIcmpError } kind = kUnrelated;
-  int bytes = 0;      // of the ICMP message
-  std::string what;   // for kMalformed and kIcmpError
-};
-
-std::string IcmpErrorText(std::uint8_t type, std::uint8_t code, const std::string& from) {
-  std::string kind = type == kIcmpDestinationUnreachable ? "destination unreachable"
-                     : type == kIcmpTimeExceeded         ? "time to live exceeded"
-                     : type == kIcmpParameterProblem     ? "parameter problem"
-                                                         : "ICMP type " + std::to_string(type);
-  return "The echo request was answered with " + kind + " (code " + std::to_string(code) +
-         ") from " + from;
-}
-
-// Raw sockets deliver the IP header, datagram sockets of some systems too; an
-// ICMP message never starts with the version nibble 4, so the header is told apart.
-std::size_t IpHeaderBytes(const std::uint8_t* bytes, std::size_t size) {
-  if (size < kMinIpHeaderBytes || (bytes[0] >> 4) != 4) return 0;
-  return static_cast<std::size_t>(bytes[0] & 0x0F) * 4;
-}
-
-// Sorts a datagram from "from": the reply to pending, an ICMP error quoting it, or other traffic.
-Answer Classify(const std::uint8_t* bytes, std::size_t size, in_addr from, const Pending& pending) {
-  const std::size_t ipHeader = IpHeaderBytes(bytes, size);
-  if (ipHeader > size || (ipHeader != 0 && ipHeader < kMinIpHeaderBytes)) return {};
-  const std::uint8_t* icmp = bytes + ipHeader;
-  const std::size_t icmpSize = size - ipHeader;
-  if (icmpSize < kIcmpHeaderBytes) return {};
-
-  const std::uint8_t type = icmp[0];
-  if (type == kIcmpEchoReply) {
-    if (from.s_addr != pending.target.s_addr || Big16(icmp + 4) != pending.identifier ||
-        Big16(icmp + 6) != pending.sequence)
-      return {};
-    if (icmp[1] != 0 || InternetChecksum(icmp, icmpSize) != 0)
-      return {Answer::kMalformed, 0, "The echo reply from " + Dotted(from) + " is malformed"};
-    return {Answer::kEchoReply, static_cast<int>(icmpSize), {}};
-  }
-  if (type != kIcmpDestinationUnreachable && type != kIcmpTimeExceeded &&
-      type != kIcmpParameterProblem)
-    return {};
-  // An ICMP error quotes the IP header and the first 8 bytes of the datagram it is about.
-  const std::uint8_t* quoted = icmp + kIcmpHeaderBytes;
-  const std::size_t quotedSize = icmpSize - kIcmpHeaderBytes;
-  const std::size_t quotedHeader = IpHeaderBytes(quoted, quotedSize);
-  if (quotedHeader < kMinIpHeaderBytes || quotedHeader + kIcmpHeaderBytes > quotedSize) return {};
-  in_addr quotedTarget;
-  std::copy(quoted + 16, quoted + 20, reinterpret_cast<std::uint8_t*>(&quotedTarget.s_addr));
-  const std::uint8_t* quotedIcmp = quoted + quotedHeader;
-  if (quoted[9] != IPPROTO_ICMP || quotedTarget.s_addr != pending.target.s_addr ||
-      quotedIcmp[0] != kIcmpEchoRequest || Big16(quotedIcmp + 4) != pending.identifier ||
-      Big16(quotedIcmp + 6) != pending.sequence)
-    return {};
-  return {Answer::kIcmpError, 0, IcmpErrorText(type, icmp[1], Dotted(from))};
-}
 
 class Socket {
  public:
@@ -255,7 +149,7 @@ std::string QueuedErrorText(const Socket& socket) {
       sockaddr_in from;
       std::copy(CMSG_DATA(c) + sizeof error, CMSG_DATA(c) + sizeof error + sizeof from,
                 reinterpret_cast<std::uint8_t*>(&from));
-      return IcmpErrorText(error.ee_type, error.ee_code, Dotted(from.sin_addr));
+      return IcmpErrorText(error.ee_type, error.ee_code, ntohl(from.sin_addr.s_addr));
     }
     return "The echo request failed: " + SystemErrorText(static_cast<int>(error.ee_errno));
   }
@@ -277,11 +171,11 @@ IcmpEchoClient::IcmpEchoClient(IcmpSocketKind kind) : kind_(kind) {
 
 void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onReply) {
   WinsockSession winsock;
-  const in_addr target = Resolve(request.host);
+  const Ipv4Address target = Resolve(request.host);
   IcmpHandle icmp;
   std::string data = RequestData(request.data);
   std::vector<unsigned char> replies(sizeof(ICMP_ECHO_REPLY) + data.size() + 8 + 64);
-  const DWORD count = IcmpSendEcho(icmp.get(), target.S_un.S_addr, data.data(),
+  const DWORD count = IcmpSendEcho(icmp.get(), htonl(target), data.data(),
                                    static_cast<WORD>(data.size()), nullptr, replies.data(),
                                    static_cast<DWORD>(replies.size()),
                                    static_cast<DWORD>(std::max(request.timeoutMilliseconds, 0)));
@@ -296,26 +190,24 @@ void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onRepl
   if (reply->Status != IP_SUCCESS)
     throw Error("The echo request to " + Quoted(request.host) + " was answered with status " +
                 std::to_string(reply->Status));
-  in_addr from;
-  from.S_un.S_addr = reply->Address;
-  onReply({static_cast<int>(reply->DataSize) + 8, Dotted(from)});
+  onReply({static_cast<int>(reply->DataSize) + 8, DottedAddress(ntohl(reply->Address))});
 }
 
 #else
 
 void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onReply) {
   using std::chrono::steady_clock;
-  const in_addr target = Resolve(request.host);
+  const Ipv4Address target = Resolve(request.host);
   const Socket socket = OpenIcmpSocket(kind_);
 #ifdef __linux__
   if (!socket.raw()) AskForErrorQueue(socket);
 #endif
-  Pending pending{target, identifier_, ++sequence_};
+  PendingEcho pending{target, identifier_, ++sequence_};
   const std::vector<std::uint8_t> message =
       EchoRequestMessage(pending.identifier, pending.sequence, RequestData(request.data));
   sockaddr_in to{};
   to.sin_family = AF_INET;
-  to.sin_addr = target;
+  to.sin_addr.s_addr = htonl(target);
   const auto deadline = steady_clock::now() + std::chrono::milliseconds(request.timeoutMilliseconds);
   if (sendto(socket.get(), message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to),
              sizeof to) < 0)
@@ -348,16 +240,17 @@ void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onRepl
                                   reinterpret_cast<sockaddr*>(&from), &fromLength);
     if (size < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
     if (size < 0) throw Error("Receiving the echo reply failed: " + SystemErrorText(errno));
-    const Answer answer =
-        Classify(received.data(), static_cast<std::size_t>(size), from.sin_addr, pending);
+    const Ipv4Address source = ntohl(from.sin_addr.s_addr);
+    const IcmpAnswer answer =
+        ClassifyIcmpDatagram(received.data(), static_cast<std::size_t>(size), source, pending);
     switch (answer.kind) {
-      case Answer::kUnrelated:
+      case IcmpAnswer::kUnrelated:
         continue;
-      case Answer::kEchoReply:
-        onReply({answer.bytes, Dotted(from.sin_addr)});
+      case IcmpAnswer::kEchoReply:
+        onReply({answer.bytes, DottedAddress(source)});
         return;
-      case Answer::kMalformed:
-      case Answer::kIcmpError:
+      case IcmpAnswer::kMalformed:
+      case IcmpAnswer::kIcmpError:
         throw Error(answer.what);
     }
   }
