@@ -10,6 +10,9 @@
 #include "platform/icmp_message.h"
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX  // keeps std::min and std::max usable
+#endif
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
@@ -55,7 +58,7 @@ std::string RequestData(const std::string& data) {
 
 #ifdef _WIN32
 
-// getaddrinfo needs Winsock started on this thread's process.
+// getaddrinfo needs Winsock started in this process.
 class WinsockSession {
  public:
   WinsockSession() {
