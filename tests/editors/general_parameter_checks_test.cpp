@@ -1,0 +1,141 @@
+#include "editors/general_parameter_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace fabrion {
+namespace {
+
+// --- One field at a time: what each check accepts and refuses ---
+
+struct FieldCase {
+  const char* field;  // for the failure report
+  std::function<void(GeneralParameters&, const std::string&)> set;
+  const char* text;
+  std::optional<std::string_view> message;  // nothing: accepted
+};
+
+std::function<void(GeneralParameters&, const std::string&)> Ip(int i) {
+  return [i](GeneralParameters& v, const std::string& t) { v.ip[i] = t; };
+}
+std::function<void(GeneralParameters&, const std::string&)> Subnet(int i) {
+  return [i](GeneralParameters& v, const std::string& t) { v.subnet[i] = t; };
+}
+std::function<void(GeneralParameters&, const std::string&)> Gateway(int i) {
+  return [i](GeneralParameters& v, const std::string& t) { v.gateway[i] = t; };
+}
+void TimeOut(GeneralParameters& v, const std::string& t) { v.timeOut = t; }
+void Offset(GeneralParameters& v, const std::string& t) { v.offset = t; }
+
+class GeneralParameterFieldCheck : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(GeneralParameterFieldCheck, AcceptsOrNamesTheField) {
+  const FieldCase& c = GetParam();
+  GeneralParameters values;
+  c.set(values, c.text);
+  const std::optional<std::string> fault = FirstGeneralParameterFault(values);
+  if (c.message)
+    EXPECT_EQ(fault, std::string(*c.message)) << c.field << " = \"" << c.text << "\"";
+  else
+    EXPECT_EQ(fault, std::nullopt) << c.field << " = \"" << c.text << "\"";
+}
+
+constexpr std::optional<std::string_view> kAccepted = std::nullopt;
+
+INSTANTIATE_TEST_SUITE_P(
+    Octets, GeneralParameterFieldCheck,
+    ::testing::Values(
+        FieldCase{"ip1", Ip(0), "0", kAccepted}, FieldCase{"ip1", Ip(0), "255", kAccepted},
+        FieldCase{"ip1", Ip(0), "256", kIpOctetMessage}, FieldCase{"ip1", Ip(0), "-1", kIpOctetMessage},
+        FieldCase{"ip1", Ip(0), "", kIpOctetMessage}, FieldCase{"ip1", Ip(0), "abc", kIpOctetMessage},
+        FieldCase{"ip1", Ip(0), " 12", kAccepted}, FieldCase{"ip1", Ip(0), "12 ", kIpOctetMessage},
+        FieldCase{"ip1", Ip(0), "$0A", kAccepted}, FieldCase{"ip1", Ip(0), "0xFF", kAccepted},
+        FieldCase{"ip1", Ip(0), "$100", kIpOctetMessage}, FieldCase{"ip1", Ip(0), "010", kAccepted},
+        FieldCase{"ip1", Ip(0), "1.5", kIpOctetMessage}, FieldCase{"ip1", Ip(0), "+7", kAccepted},
+        FieldCase{"ip2", Ip(1), "300", kIpOctetMessage}, FieldCase{"ip3", Ip(2), "x", kIpOctetMessage},
+        FieldCase{"ip4", Ip(3), "256", kIpOctetMessage}, FieldCase{"ip4", Ip(3), "255", kAccepted},
+        FieldCase{"sub1", Subnet(0), "256", kSubnetOctetMessage},
+        FieldCase{"sub2", Subnet(1), "", kSubnetOctetMessage},
+        FieldCase{"sub3", Subnet(2), "-1", kSubnetOctetMessage},
+        FieldCase{"sub4", Subnet(3), "255", kAccepted},
+        FieldCase{"sub4", Subnet(3), "ff", kSubnetOctetMessage},
+        FieldCase{"gat1", Gateway(0), "300", kGatewayOctetMessage},
+        FieldCase{"gat2", Gateway(1), "", kGatewayOctetMessage},
+        FieldCase{"gat3", Gateway(2), "255", kAccepted},
+        FieldCase{"gat4", Gateway(3), "256", kGatewayOctetMessage}));
+
+INSTANTIATE_TEST_SUITE_P(
+    TimeOutAndOffset, GeneralParameterFieldCheck,
+    ::testing::Values(FieldCase{"time-out", TimeOut, "0", kAccepted},
+                      FieldCase{"time-out", TimeOut, "100000", kAccepted},
+                      FieldCase{"time-out", TimeOut, "2147483647", kAccepted},
+                      FieldCase{"time-out", TimeOut, "2147483648", kTimeOutMessage},
+                      FieldCase{"time-out", TimeOut, "$7FFFFFFF", kAccepted},
+                      FieldCase{"time-out", TimeOut, "$FFFFFFFF", kTimeOutMessage},  // -1
+                      FieldCase{"time-out", TimeOut, "", kTimeOutMessage},
+                      FieldCase{"time-out", TimeOut, "-1", kTimeOutMessage},
+                      FieldCase{"time-out", TimeOut, "10 ms", kTimeOutMessage},
+                      FieldCase{"offset", Offset, "0", kAccepted},
+                      FieldCase{"offset", Offset, "65535", kAccepted},
+                      FieldCase{"offset", Offset, "-1", kOffsetMessage},
+                      FieldCase{"offset", Offset, "", kOffsetMessage},
+                      FieldCase{"offset", Offset, "one", kOffsetMessage}));
+
+// --- Several faults at once: the first in the order wins ---
+
+TEST(GeneralParameterChecks, DefaultsPass) {
+  EXPECT_EQ(FirstGeneralParameterFault(GeneralParameters{}), std::nullopt);
+}
+
+TEST(GeneralParameterChecks, MessagesEndWithBlankAfterFullStop) {
+  EXPECT_EQ(kIpOctetMessage, "Error!! IP must be between 0 and 255. ");
+  EXPECT_EQ(kSubnetOctetMessage, "Error!! Subnet Mask must be between 0 and 255. ");
+  EXPECT_EQ(kGatewayOctetMessage, "Error!! Gateway must be between 0 and 255. ");
+  EXPECT_EQ(kTimeOutMessage, "TimeOut Error!!");
+  EXPECT_EQ(kOffsetMessage, "Offset Error!!");
+}
+
+TEST(GeneralParameterChecks, FirstFaultInOrderWins) {
+  GeneralParameters all;
+  all.ip[3] = "256";
+  all.subnet[0] = "256";
+  all.gateway[0] = "256";
+  all.timeOut = "";
+  all.offset = "-1";
+  const std::string_view expected[] = {kIpOctetMessage, kSubnetOctetMessage, kGatewayOctetMessage,
+                                       kTimeOutMessage, kOffsetMessage};
+  for (std::string_view message : expected) {
+    SCOPED_TRACE(std::string(message));
+    EXPECT_EQ(FirstGeneralParameterFault(all), std::string(message));
+    // Mend the fault just reported; the next one in the order comes up.
+    if (message == kIpOctetMessage) all.ip[3] = "1";
+    if (message == kSubnetOctetMessage) all.subnet[0] = "1";
+    if (message == kGatewayOctetMessage) all.gateway[0] = "1";
+    if (message == kTimeOutMessage) all.timeOut = "0";
+    if (message == kOffsetMessage) all.offset = "0";
+  }
+  EXPECT_EQ(FirstGeneralParameterFault(all), std::nullopt);
+}
+
+TEST(GeneralParameterChecks, LeavesTheTextsAsTyped) {
+  GeneralParameters values;
+  values.ip = {" 10", "$0A", "010", "+1"};
+  const GeneralParameters before = values;
+  EXPECT_EQ(FirstGeneralParameterFault(values), std::nullopt);
+  EXPECT_EQ(values, before);
+}
+
+// --- The RTU address field's text as the document receives it ---
+
+TEST(RtuAddressOf, PullsIntoRangeAndTakesOneForNoInteger) {
+  const std::pair<const char*, int> cases[] = {
+      {"1", 1},    {"255", 255}, {"256", 255}, {"300", 255}, {"0", 1},   {"-5", 1},
+      {"+7", 7},   {"", 1},      {"abc", 1},   {"1.5", 1},   {"1-2", 1}, {"2147483647", 255},
+      {"-2147483648", 1}, {"99999999999", 1}};
+  for (const auto& [text, address] : cases)
+    EXPECT_EQ(RtuAddressOf(text), address) << "text \"" << text << "\"";
+}
+
+}  // namespace
+}  // namespace fabrion
