@@ -1,18 +1,295 @@
 #include "editors/general_parameter_dialog.h"
 
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStringList>
+#include <algorithm>
+
+#include "editors/address_spin_box.h"
+#include "editors/general_parameter_checks.h"
+#include "platform/error.h"
+#include "platform/message_boxes.h"
 #include "platform/qt/look.h"
+#include "project/project_store.h"
 
 namespace fabrion {
+namespace {
+
+constexpr int kClientWidth = 457;
+constexpr int kClientHeight = 188;
+constexpr int kContentHeight = 313;  // the Operation Mode group lies below the client area
+
+constexpr int kGroupTop = 8;
+constexpr int kGroupWidth = 208;
+constexpr int kGroupHeight = 120;
+constexpr int kLeftGroupX = 8;
+constexpr int kRightGroupX = 224;
+constexpr int kFieldHeight = 21;
+constexpr int kOctetWidth = 38;
+constexpr int kOctetPitch = 48;  // octet field plus its "." label
+
+const QStringList kBaudRates = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+const QStringList kParities = {"NONE", "ODD", "EVEN"};
+
+QLineEdit* MakeTextField(QWidget* parent) {
+  auto* field = new QLineEdit(parent);
+  field->setFrame(false);
+  field->setStyleSheet("QLineEdit { background: white; border: 1px solid rgb(190, 188, 172); }"
+                       "QLineEdit:focus { border-color: rgb(90, 130, 180); }");
+  return field;
+}
+
+QLabel* MakeLabel(const QString& caption, QWidget* parent, int x, int y, int width) {
+  auto* label = new QLabel(caption, parent);
+  label->setGeometry(x, y, width, kFieldHeight);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return label;
+}
+
+// Four octet fields in a row with "." labels between them.
+std::array<QLineEdit*, 4> MakeOctetRow(QWidget* parent, int y) {
+  std::array<QLineEdit*, 4> row{};
+  for (int i = 0; i < 4; ++i) {
+    const int x = 10 + i * kOctetPitch;
+    row[i] = MakeTextField(parent);
+    row[i]->setGeometry(x, y, kOctetWidth, kFieldHeight);
+    row[i]->setAlignment(Qt::AlignCenter);
+    if (i < 3) {
+      auto* dot = new QLabel(".", parent);
+      dot->setGeometry(x + kOctetWidth, y, kOctetPitch - kOctetWidth, kFieldHeight);
+      dot->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+    }
+  }
+  return row;
+}
+
+std::string Text(const QLineEdit* field) { return field->text().toStdString(); }
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
 
 TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
     : QDialog(parent), store_(store), services_(services) {
+  setObjectName("Fpargen");
   setWindowTitle("General Parameter");
-  qt::MakeToolWindow(this, 457, 188);
+  qt::MakeToolWindow(this, kClientWidth, kClientHeight);
+
+  ScrollBox = new QScrollArea(this);
+  ScrollBox->setGeometry(0, 0, kClientWidth, kClientHeight);
+  ScrollBox->setFrameShape(QFrame::NoFrame);
+  ScrollBox->setFocusPolicy(Qt::NoFocus);
+  ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScrollBox->setWidgetResizable(true);
+  auto* content = new QWidget;
+  content->setMinimumHeight(kContentHeight);
+  content->setAutoFillBackground(true);
+
+  auto* tcp = new QGroupBox("MODBUS TCP", content);
+  tcp->setGeometry(kLeftGroupX, kGroupTop, kGroupWidth, kGroupHeight);
+  MakeLabel("IP Address", tcp, 10, 22, 180);
+  ipRow_ = MakeOctetRow(tcp, 42);
+  MakeLabel("Subnet Mask", tcp, 10, 68, 180);
+  subnetRow_ = MakeOctetRow(tcp, 88);
+  E_IP1 = ipRow_[0], E_IP2 = ipRow_[1], E_IP3 = ipRow_[2], E_IP4 = ipRow_[3];
+  E_SUB1 = subnetRow_[0], E_SUB2 = subnetRow_[1], E_SUB3 = subnetRow_[2], E_SUB4 = subnetRow_[3];
+
+  auto* rtu = new QGroupBox("MODBUS RTU", content);
+  rtu->setGeometry(kRightGroupX, kGroupTop, kGroupWidth, kGroupHeight);
+  constexpr int kRtuRows[4] = {24, 47, 70, 93};
+  constexpr int kRtuFieldX = 100;
+  constexpr int kRtuFieldWidth = 96;
+  MakeLabel("Address", rtu, 10, kRtuRows[0], 88);
+  SE_Address = new AddressSpinBox(rtu);
+  SE_Address->setGeometry(kRtuFieldX, kRtuRows[0], kRtuFieldWidth, kFieldHeight);
+  MakeLabel("Baud rate", rtu, 10, kRtuRows[1], 88);
+  CB_Baud = new QComboBox(rtu);
+  CB_Baud->addItems(kBaudRates);
+  CB_Baud->setGeometry(kRtuFieldX, kRtuRows[1], kRtuFieldWidth, kFieldHeight);
+  MakeLabel("Parity", rtu, 10, kRtuRows[2], 88);
+  CB_Par = new QComboBox(rtu);
+  CB_Par->addItems(kParities);
+  CB_Par->setGeometry(kRtuFieldX, kRtuRows[2], kRtuFieldWidth, kFieldHeight);
+  MakeLabel("Timeout (ms)", rtu, 10, kRtuRows[3], 88);
+  E_Time = MakeTextField(rtu);
+  E_Time->setGeometry(kRtuFieldX, kRtuRows[3], kRtuFieldWidth, kFieldHeight);
+
+  constexpr int kBelowGroups = kGroupTop + kGroupHeight + 10;
+  MakeLabel("System Data Offset", content, kLeftGroupX + 8, kBelowGroups, 118);
+  E_Offset = MakeTextField(content);
+  E_Offset->setGeometry(kLeftGroupX + kGroupWidth - 80, kBelowGroups, 80, kFieldHeight);
+
+  BitBtn1 = qt::MakeFlatButton("OK", QStyle::SP_DialogOkButton, content);
+  BitBtn1->setGeometry(kRightGroupX + kGroupWidth - 168, kBelowGroups - 2, 80, 25);
+  BitBtn1->setDefault(true);
+  BitBtn2 = qt::MakeFlatButton("Cancel", QStyle::SP_DialogCancelButton, content);
+  BitBtn2->setGeometry(kRightGroupX + kGroupWidth - 80, kBelowGroups - 2, 80, 25);
+
+  RG_Mode = new QGroupBox("Operation Mode", content);
+  RG_Mode->setGeometry(kLeftGroupX, kContentHeight - 8 - 56, kRightGroupX + kGroupWidth - kLeftGroupX,
+                       56);
+  RoutingMode = new QRadioButton("Routing Mode", RG_Mode);
+  RoutingMode->setObjectName("RoutingMode");
+  RoutingMode->setGeometry(16, 24, 180, 20);
+  NatMode = new QRadioButton("NAT Mode", RG_Mode);
+  NatMode->setObjectName("NatMode");
+  NatMode->setGeometry(16 + RG_Mode->width() / 2, 24, 180, 20);
+
+  ScrollBox->setWidget(content);
   qt::ApplyLook(this);
+
+  QWidget* order[] = {RoutingMode, NatMode, E_IP1,  E_IP2,  E_IP3,  E_IP4,      E_SUB1, E_SUB2,
+                      E_SUB3,      E_SUB4,  CB_Baud, CB_Par, E_Time, SE_Address, E_Offset, BitBtn1,
+                      BitBtn2};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  for (QWidget* control : order) control->installEventFilter(this);
+  const std::pair<QWidget*, const char*> names[] = {
+      {E_IP1, "E_IP1"},         {E_IP2, "E_IP2"},     {E_IP3, "E_IP3"},   {E_IP4, "E_IP4"},
+      {E_SUB1, "E_SUB1"},       {E_SUB2, "E_SUB2"},   {E_SUB3, "E_SUB3"}, {E_SUB4, "E_SUB4"},
+      {SE_Address, "SE_Address"}, {CB_Baud, "CB_Baud"}, {CB_Par, "CB_Par"}, {E_Time, "E_Time"},
+      {E_Offset, "E_Offset"},   {RG_Mode, "RG_Mode"}, {BitBtn1, "BitBtn1"}, {BitBtn2, "BitBtn2"}};
+  for (const auto& [control, name] : names) control->setObjectName(name);
+
+  connect(BitBtn1, &QPushButton::clicked, this, &TFpargen::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TFpargen::BitBtn2Click);
+
+  SetDefaults();
 }
 
-void TFpargen::SetDefaults() {}
+void TFpargen::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (event->spontaneous()) return;  // the window system re-showing it is no opening
+  FormShow();
+}
 
-bool TFpargen::BitBtn1Click() { return true; }
+void TFpargen::FormShow() {
+  SetDefaults();
+  try {
+    Load(ReadGeneralParameters(store_.Fields().ParGenPath));
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+  }
+  ScrollBox->verticalScrollBar()->setValue(0);
+  E_IP1->setFocus(Qt::OtherFocusReason);
+  E_IP1->selectAll();
+}
+
+void TFpargen::SetDefaults() { Load(GeneralParameters{}); }
+
+void TFpargen::Load(const GeneralParameters& values) {
+  for (int i = 0; i < 4; ++i) {
+    ipRow_[i]->setText(Text(values.ip[i]));
+    subnetRow_[i]->setText(Text(values.subnet[i]));
+  }
+  held_ = values;
+  SE_Address->SetAddress(values.addressRtu);
+  CB_Baud->setCurrentIndex(values.baudIndex >= 0 && values.baudIndex < CB_Baud->count()
+                               ? values.baudIndex
+                               : -1);
+  CB_Par->setCurrentIndex(values.parityIndex >= 0 && values.parityIndex < CB_Par->count()
+                              ? values.parityIndex
+                              : -1);
+  E_Time->setText(Text(values.timeOut));
+  E_Offset->setText(Text(values.offset));
+  (values.natMode ? NatMode : RoutingMode)->setChecked(true);
+}
+
+GeneralParameters TFpargen::Values() const {
+  GeneralParameters values = held_;
+  for (int i = 0; i < 4; ++i) {
+    values.ip[i] = Text(ipRow_[i]);
+    values.subnet[i] = Text(subnetRow_[i]);
+  }
+  values.addressRtu = SE_Address->Address();
+  values.baudIndex = CB_Baud->currentIndex();
+  values.parityIndex = CB_Par->currentIndex();
+  values.timeOut = Text(E_Time);
+  values.offset = Text(E_Offset);
+  values.natMode = !RoutingMode->isChecked();
+  return values;
+}
+
+bool TFpargen::ValidateFields() {
+  if (const std::optional<std::string> fault = FirstGeneralParameterFault(Values())) {
+    services_.messages.ShowError(*fault);
+    return false;
+  }
+  return true;
+}
+
+bool TFpargen::BitBtn1Click() {
+  // Taking the focus first makes the address field pull its text into range.
+  BitBtn1->setFocus(Qt::OtherFocusReason);
+  SE_Address->PullIntoRange();
+  if (!ValidateFields()) return false;
+  const GeneralParameters values = Values();
+  try {
+    WriteGeneralParameters(store_.Fields().ParGenPath, values);
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+    return false;
+  }
+  emit TranslateTableAllowed(values.natMode);
+  accept();
+  emit PingAddressChanged(E_IP1->text() + "." + E_IP2->text() + "." + E_IP3->text() + "." +
+                          E_IP4->text());
+  return true;
+}
+
+void TFpargen::BitBtn2Click() { QDialog::reject(); }
+
+void TFpargen::reject() { BitBtn2Click(); }
+
+bool TFpargen::E_IP1KeyPress(QLineEdit* field, QKeyEvent* key) {
+  if (key->text() != ".") return false;
+  for (const auto* row : {&ipRow_, &subnetRow_})
+    for (int i = 0; i < 3; ++i)
+      if ((*row)[i] == field) {
+        QLineEdit* next = (*row)[i + 1];
+        if (next->isEnabled() && next->isVisible() && next->focusPolicy() != Qt::NoFocus)
+          next->setFocus(Qt::TabFocusReason);
+      }
+  return true;
+}
+
+bool TFpargen::eventFilter(QObject* watched, QEvent* event) {
+  auto* field = qobject_cast<QLineEdit*>(watched);
+  if (event->type() == QEvent::KeyPress && field &&
+      (std::find(ipRow_.begin(), ipRow_.end(), field) != ipRow_.end() ||
+       std::find(subnetRow_.begin(), subnetRow_.end(), field) != subnetRow_.end()))
+    return E_IP1KeyPress(field, static_cast<QKeyEvent*>(event));
+
+  if (event->type() == QEvent::FocusIn) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (watched == RoutingMode || watched == NatMode) {
+      // The two choices are one stop of the keyboard order, at the chosen one.
+      QRadioButton* chosen = RoutingMode->isChecked() ? RoutingMode : NatMode;
+      if (watched != chosen && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)) {
+        chosen->setFocus(reason);
+        return true;
+      }
+    }
+    // Scroll so that the control and its whole group are in view.
+    if (auto* control = qobject_cast<QWidget*>(watched)) {
+      QWidget* shown = control;
+      for (QWidget* w = control; w && w != ScrollBox->widget(); w = w->parentWidget())
+        if (qobject_cast<QGroupBox*>(w)) shown = w;
+      ScrollBox->ensureWidgetVisible(shown, 0, kGroupTop);
+    }
+    // A field entered from the keyboard gets its whole text selected, so what
+    // is typed next replaces it.
+    if (field && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                  reason == Qt::ShortcutFocusReason || reason == Qt::OtherFocusReason))
+      field->selectAll();
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 }  // namespace fabrion
