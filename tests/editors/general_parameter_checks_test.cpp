@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
+#include <ostream>
 
 namespace fabrion {
 namespace {
@@ -15,6 +17,8 @@ struct FieldCase {
   const char* text;
   std::optional<std::string_view> message;  // nothing: accepted
 };
+
+void PrintTo(const FieldCase& c, std::ostream* out) { *out << c.field << " = \"" << c.text << "\""; }
 
 std::function<void(GeneralParameters&, const std::string&)> Ip(int i) {
   return [i](GeneralParameters& v, const std::string& t) { v.ip[i] = t; };
@@ -43,6 +47,24 @@ TEST_P(GeneralParameterFieldCheck, AcceptsOrNamesTheField) {
 
 constexpr std::optional<std::string_view> kAccepted = std::nullopt;
 
+// "ip1_256", "timeout_minus1", "offset_empty": a test name from the case.
+std::string CaseName(const ::testing::TestParamInfo<FieldCase>& info) {
+  std::string name;
+  for (char c : std::string(info.param.field)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  name += "_";
+  const std::string text = info.param.text;
+  if (text.empty()) name += "empty";
+  for (char c : text) {
+    if (std::isalnum(static_cast<unsigned char>(c))) name += c;
+    else if (c == '-') name += "minus";
+    else if (c == '+') name += "plus";
+    else if (c == '$') name += "hex";
+    else if (c == ' ') name += "blank";
+    else name += "_";
+  }
+  return name + "_" + std::to_string(info.index);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Octets, GeneralParameterFieldCheck,
     ::testing::Values(
@@ -63,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"gat1", Gateway(0), "300", kGatewayOctetMessage},
         FieldCase{"gat2", Gateway(1), "", kGatewayOctetMessage},
         FieldCase{"gat3", Gateway(2), "255", kAccepted},
-        FieldCase{"gat4", Gateway(3), "256", kGatewayOctetMessage}));
+        FieldCase{"gat4", Gateway(3), "256", kGatewayOctetMessage}),
+    CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
     TimeOutAndOffset, GeneralParameterFieldCheck,
@@ -80,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"offset", Offset, "65535", kAccepted},
                       FieldCase{"offset", Offset, "-1", kOffsetMessage},
                       FieldCase{"offset", Offset, "", kOffsetMessage},
-                      FieldCase{"offset", Offset, "one", kOffsetMessage}));
+                      FieldCase{"offset", Offset, "one", kOffsetMessage}),
+    CaseName);
 
 // --- Several faults at once: the first in the order wins ---
 
