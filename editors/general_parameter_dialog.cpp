@@ -166,6 +166,7 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
 void TFpargen::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;  // the window system re-showing it is no opening
+  qt::CentreOnScreen(this);
   FormShow();
 }
 

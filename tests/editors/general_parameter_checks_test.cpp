@@ -112,14 +112,6 @@ TEST(GeneralParameterChecks, DefaultsPass) {
   EXPECT_EQ(FirstGeneralParameterFault(GeneralParameters{}), std::nullopt);
 }
 
-TEST(GeneralParameterChecks, MessagesEndWithBlankAfterFullStop) {
-  EXPECT_EQ(kIpOctetMessage, "Error!! IP must be between 0 and 255. ");
-  EXPECT_EQ(kSubnetOctetMessage, "Error!! Subnet Mask must be between 0 and 255. ");
-  EXPECT_EQ(kGatewayOctetMessage, "Error!! Gateway must be between 0 and 255. ");
-  EXPECT_EQ(kTimeOutMessage, "TimeOut Error!!");
-  EXPECT_EQ(kOffsetMessage, "Offset Error!!");
-}
-
 TEST(GeneralParameterChecks, FirstFaultInOrderWins) {
   GeneralParameters all;
   all.ip[3] = "256";
