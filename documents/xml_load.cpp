@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/error.h"
@@ -29,7 +28,12 @@ std::string ReadWholeFile(std::string_view path) {
   errno = 0;
   std::ifstream in(file, std::ios::binary);
   if (!in) FailToOpen(path, errno ? errno : EACCES);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.eof()) break;
+  }
   if (in.bad()) FailToOpen(path, errno ? errno : EIO);
   return bytes;
 }
