@@ -37,9 +37,15 @@ struct ProfileLines {
 
 ProfileLines Load(std::string_view path) {
   ProfileLines result;
-  std::ifstream in(ToFsPath(path), std::ios::binary);
-  if (!in) return result;
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!FileExists(path)) return result;
+  std::string content;
+  try {
+    std::ifstream in(ToFsPath(path), std::ios::binary);
+    if (!in) return result;
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {
+    return result;  // unreadable: as if missing
+  }
   std::string_view rest = content;
   if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     result.bom = true;

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace fabrion {
 namespace {
 
 struct FullStopCase {
   const char* text;
   const char* shown;
+  friend void PrintTo(const FullStopCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
 };
 
 class GeneralErrorTextTest : public ::testing::TestWithParam<FullStopCase> {};

@@ -1,0 +1,276 @@
+// The main window, the New project dialog and the About dialog, driven as a user would.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QDialog>
+#include <QApplication>
+#include <filesystem>
+
+#include "app/about_dialog.h"
+#include "app/application.h"
+#include "app/main_window.h"
+#include "fakes/fake_platform.h"
+#include "fakes/temp_folder.h"
+#include "platform/paths.h"
+#include "platform/profile_file.h"
+#include "project/new_project_dialog.h"
+#include "widget_test_registry.h"
+
+namespace fabrion {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ShownMessage;
+
+const QString kBase = QString::fromUtf8(kBaseTitle.data(), kBaseTitle.size());
+const QString kSep = QString(QChar(kPathSeparator));
+
+// One program run in a fresh program folder.
+struct Run {
+  test::TempFolder program;
+  test::FakePlatform platform;
+  ProjectStore store;
+  ProgramWindows windows;
+
+  void Start() { windows = CreateProgramWindows(store, platform.services(), program.str()); }
+  TFFabrioneFirmWare& main() { return *windows.main; }
+  std::string Projects() const { return program / "PROJECTS"; }
+};
+
+// Runs `act` on the modal dialog that the next exec() opens; a dialog the
+// act left open (a failed check returns early) is closed so no test hangs.
+template <typename Act>
+void WhenModalOpens(Act act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal) {
+      QFAIL("no modal dialog opened");
+      return;
+    }
+    act(modal);
+    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible()) dialog->done(0);
+  });
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void firstStartShowsBaseTitleAndDefaultPingAddress() {
+    Run run;
+    run.Start();
+    QCOMPARE(run.main().windowTitle(), kBase);
+    QCOMPARE(run.main().Edit1->text(), QString("0.0.0.0"));
+    QCOMPARE(run.main().size(), QSize(566, 206));
+    QVERIFY(run.main().btn_Translate->isEnabled());
+    QVERIFY(fs::is_directory(run.program / "MASTER"));
+    QVERIFY(fs::is_directory(run.Projects()));
+  }
+
+  void restoredProjectShowsStartUpTitleForm() {
+    Run run;
+    fs::create_directories(run.Projects() + "/gw1");
+    test::WriteFileBytes(run.program / "Fabrion.ini", "[lastproj]\r\nprojectname=gw1\r\n");
+    run.Start();
+    QCOMPARE(run.main().windowTitle(), kBase + " : " + kSep + "gw1");
+  }
+
+  void buttonsHaveTheirCaptionsSizesAndPlaces() {
+    Run run;
+    run.Start();
+    struct Expected {
+      QPushButton* button;
+      const char* caption;
+      int x, y;
+    } expected[] = {
+        {run.main().New, "New project", 80, 36},
+        {run.main().open, "Open project", 232, 36},
+        {run.main().btn_Prm_Gen, "General Parameter", 80, 80},
+        {run.main().Btn_Ping, "Ping Device", 232, 80},
+        {run.main().btn_Translate, "Translate Table", 80, 124},
+        {run.main().CreateBin, "Up date Device", 80, 168},
+    };
+    for (const Expected& e : expected) {
+      QCOMPARE(e.button->text(), QString(e.caption));
+      QCOMPARE(e.button->geometry(), QRect(e.x, e.y, 146, 26));
+      QVERIFY2(!e.button->icon().isNull(), e.caption);
+    }
+    QCOMPARE(run.main().Edit1->width(), 113);
+    QCOMPARE(run.main().LbButton1->text(), QString("X"));
+    QCOMPARE(run.main().about->size(), QSize(21, 19));
+  }
+
+  void stepButtonsRefuseWithoutProject() {
+    Run run;
+    run.Start();
+    run.store.Fields().ProjectDir.clear();
+    for (QPushButton* b : {run.main().btn_Prm_Gen, run.main().btn_Translate, run.main().Btn_Ping})
+      QTest::mouseClick(b, Qt::LeftButton);
+    std::vector<ShownMessage> expected(3, ShownMessage{ShownMessage::Plain, "Project not valid"});
+    QCOMPARE(run.platform.messages.shown.size(), expected.size());
+    QVERIFY(run.platform.messages.shown == expected);
+    QVERIFY(run.platform.shell.started.empty());
+  }
+
+  void closingRemembersProject() {
+    Run run;
+    run.Start();
+    run.store.Fields().ProjectName = "gw9";
+    run.main().show();
+    QTest::mouseClick(run.main().LbButton1, Qt::LeftButton);
+    QVERIFY(!run.main().isVisible());
+    QCOMPARE(ReadProfileString(run.program / "Fabrion.ini", "lastproj", "projectname"),
+             std::string("gw9"));
+    QVERIFY(run.platform.messages.shown.empty());
+  }
+
+  void closingWithUnwritableIniShowsErrorAndStillCloses() {
+    Run run;
+    run.Start();
+    fs::create_directory(run.program / "Fabrion.ini");
+    run.main().show();
+    run.main().close();
+    QVERIFY(!run.main().isVisible());
+    QCOMPARE(run.platform.messages.shown.size(), size_t(1));
+    QCOMPARE(run.platform.messages.shown[0].kind, ShownMessage::GeneralError);
+    QCOMPARE(run.platform.messages.shown[0].text,
+             "Unable to write to " + (run.program / "Fabrion.ini") + ".");
+  }
+
+  void openProjectSetsChangedTitle() {
+    Run run;
+    run.Start();
+    fs::create_directories(run.Projects() + "/gw2");
+    run.platform.picker.answers.push_back(run.Projects() + "/gw2");
+    QTest::mouseClick(run.main().open, Qt::LeftButton);
+    QCOMPARE(run.main().windowTitle(), kBase + " :" + kSep + "gw2");
+    QCOMPARE(run.platform.picker.calls.at(0).root, run.Projects());
+  }
+
+  void newProjectThroughTheDialog() {
+    Run run;
+    run.Start();
+    WhenModalOpens([](QWidget* modal) {
+      auto* dialog = qobject_cast<TFsaveproj*>(modal);
+      QVERIFY(dialog);
+      QCOMPARE(dialog->windowTitle(), QString("New project"));
+      QCOMPARE(dialog->focusWidget(), dialog->NameField());
+      QTest::keyClicks(dialog->NameField(), "gw1");
+      QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(run.main().New, Qt::LeftButton);
+    QCOMPARE(run.main().windowTitle(), kBase + " :gw1");
+    QVERIFY(fs::is_directory(run.Projects() + "/gw1/bin"));
+    QVERIFY(!run.windows.dialogs.saveproj->isVisible());
+  }
+
+  void newProjectCancelKeepsTitleFormAndCreatesNothing() {
+    Run run;
+    run.Start();
+    WhenModalOpens([](QWidget* modal) {
+      auto* dialog = qobject_cast<TFsaveproj*>(modal);
+      QTest::keyClicks(dialog->NameField(), "never");
+      QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(run.main().New, Qt::LeftButton);
+    QCOMPARE(run.main().windowTitle(), kBase + " :");
+    QVERIFY(!fs::exists(run.Projects() + "/never"));
+  }
+};
+
+class NewProjectDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void refusalsKeepDialogOpenWithTypedText_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("empty") << "" << QStringList{"Name project not valid"};
+    QTest::newRow("exists") << "taken"
+                            << QStringList{"Name project not valid because directory already exists"};
+    QTest::newRow("missing first level") << "nosuch/deeper" << QStringList{};
+    QTest::newRow("outside") << "../outside" << QStringList{"Name project not valid"};
+  }
+  void refusalsKeepDialogOpenWithTypedText() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, messages);
+    Run run;
+    run.Start();
+    fs::create_directories(run.Projects() + "/taken");
+    TFsaveproj& dialog = *run.windows.dialogs.saveproj;
+    dialog.SetDestination(run.Projects());
+    dialog.show();
+    QTest::keyClicks(dialog.NameField(), typed);
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    QStringList shown;
+    for (const std::string& text : run.platform.messages.Texts()) shown << QString::fromStdString(text);
+    QCOMPARE(shown, messages);
+    QVERIFY(dialog.isVisible());
+    QVERIFY(!dialog.MayClose());
+    QCOMPARE(dialog.NameField()->text(), typed);
+    dialog.close();  // the frame's close is refused while may-close is false
+    QVERIFY(dialog.isVisible());
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(!fs::exists(run.program / "outside"));
+  }
+
+  void reopeningEmptiesTheField() {
+    Run run;
+    run.Start();
+    TFsaveproj& dialog = *run.windows.dialogs.saveproj;
+    dialog.show();
+    QTest::keyClicks(dialog.NameField(), "abc");
+    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
+    dialog.show();
+    QCOMPARE(dialog.NameField()->text(), QString());
+  }
+
+  void failedDocumentsKeepDialogOpenButProjectIsCurrent() {
+    Run run;
+    run.Start();
+    TFsaveproj& dialog = *run.windows.dialogs.saveproj;
+    dialog.SetDestination(run.Projects());
+    dialog.SetProjectCreatedHook([] { return false; });
+    dialog.show();
+    QTest::keyClicks(dialog.NameField(), "gw1");
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(run.store.Fields().ProjectName, std::string("gw1"));
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    QCOMPARE(run.platform.messages.Texts(),
+             std::vector<std::string>{"Name project not valid because directory already exists"});
+  }
+};
+
+class AboutDialogTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void showsTextsAndOpensMakerPage() {
+    test::FakePlatform platform;
+    TFAbout2 about(platform.services());
+    QCOMPARE(about.windowTitle(), QString("About..."));
+    QCOMPARE(about.size(), QSize(391, 145));
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+    for (const char* wanted : {"Software Fabrion", "Gateway Modbus RTU Slave to TCP Master",
+                               "Software Code :", "KT30551", "Version :", "2.002",
+                               "Document Code :", "KD30551"})
+      QVERIFY2(texts.contains(wanted), wanted);
+    about.show();
+    QTest::mouseClick(about.Logo(), Qt::LeftButton);
+    QCOMPARE(platform.shell.opened, std::vector<std::string>{kMakerUrl});
+    QTest::mouseClick(about.OkButton(), Qt::LeftButton);
+    QVERIFY(!about.isVisible());
+  }
+};
+
+FABRION_WIDGET_TEST(MainWindowTest);
+FABRION_WIDGET_TEST(NewProjectDialogTest);
+FABRION_WIDGET_TEST(AboutDialogTest);
+
+}  // namespace fabrion
+
+#include "main_window_test.moc"

@@ -1,0 +1,219 @@
+#include "project/project_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/fake_platform.h"
+#include "fakes/temp_folder.h"
+#include "platform/error.h"
+#include "platform/paths.h"
+#include "platform/profile_file.h"
+
+namespace fabrion {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempFolder;
+using test::WriteFileBytes;
+namespace fs = std::filesystem;
+
+const std::string kSep(1, kPathSeparator);
+const std::string kBase(kBaseTitle);
+
+struct StoreFixture : ::testing::Test {
+  TempFolder program;
+  ProjectStore store;
+  std::string Load() { return store.LoadLastProject(program.str()); }
+  std::string Projects() const { return program / "PROJECTS"; }
+  void Remember(const std::string& iniText) { WriteFileBytes(program / "Fabrion.ini", iniText); }
+};
+
+// ---- start-up ----
+
+TEST_F(StoreFixture, FirstStartCreatesFoldersAndFallsBackToProjectsFolder) {
+  EXPECT_EQ(Load(), kBase);
+  const ProjectFields& f = store.Fields();
+  EXPECT_EQ(f.ProgramDir, program.str());
+  EXPECT_EQ(f.MasterDir, program / "MASTER");
+  EXPECT_EQ(f.ProjectsDir, Projects());
+  EXPECT_TRUE(fs::is_directory(f.MasterDir));
+  EXPECT_TRUE(fs::is_directory(f.ProjectsDir));
+  EXPECT_EQ(f.ProjectName, "");
+  EXPECT_EQ(f.ProjectDir, Projects());
+  EXPECT_EQ(f.ParGenPath, Projects() + kSep + "pargen.xml");
+  EXPECT_EQ(f.VarPath, Projects() + kSep + "var.xml");
+}
+
+TEST_F(StoreFixture, TrailingSeparatorOfProgramFolderIsDropped) {
+  store.LoadLastProject(program.str() + kSep);
+  EXPECT_EQ(store.Fields().ProgramDir, program.str());
+}
+
+TEST_F(StoreFixture, NameWithAndWithoutLeadingSeparatorRestoreTheSameProject) {
+  fs::create_directories(Projects() + kSep + "gw1");
+  for (const std::string& remembered : {std::string("gw1"), kSep + "gw1", std::string("\\gw1")}) {
+    Remember("[lastproj]\r\nprojectname=" + remembered + "\r\n");
+    EXPECT_EQ(Load(), kBase + " : " + kSep + "gw1") << "remembered: " << remembered;
+    EXPECT_EQ(store.Fields().ProjectName, kSep + "gw1");
+    EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "gw1");
+    EXPECT_EQ(store.Fields().ParGenPath, Projects() + kSep + "gw1" + kSep + "pargen.xml");
+  }
+}
+
+TEST_F(StoreFixture, RememberedFolderThatIsGoneKeepsNameButNotFolder) {
+  Remember("[lastproj]\r\nprojectname=gone\r\n");
+  EXPECT_EQ(Load(), kBase);
+  EXPECT_EQ(store.Fields().ProjectName, kSep + "gone");
+  EXPECT_EQ(store.Fields().ProjectDir, Projects());
+  store.SaveLastProject();
+  EXPECT_EQ(ReadProfileString(program / "Fabrion.ini", "lastproj", "projectname"), kSep + "gone");
+}
+
+TEST_F(StoreFixture, SaveWritesNameAsHeldAndKeepsOtherContent) {
+  Remember("[window]\r\nleft=3\r\n");
+  Load();
+  store.Fields().ProjectName = "fresh";
+  store.SaveLastProject();
+  EXPECT_EQ(ReadFileBytes(program / "Fabrion.ini"),
+            "[window]\r\nleft=3\r\n[lastproj]\r\nprojectname=fresh\r\n");
+}
+
+TEST_F(StoreFixture, SaveFailureNamesTheIniFile) {
+  Load();
+  fs::create_directory(program / "Fabrion.ini");  // a folder where the file should be
+  try {
+    store.SaveLastProject();
+    FAIL() << "expected an error";
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + (program / "Fabrion.ini"));
+  }
+}
+
+// ---- New project ----
+
+TEST_F(StoreFixture, NewProjectCreatesFolderAndBinAndBecomesCurrent) {
+  Load();
+  NewProjectAttempt attempt = store.CreateProject(Projects(), "gw1");
+  EXPECT_TRUE(attempt.created);
+  EXPECT_TRUE(attempt.mayClose);
+  EXPECT_TRUE(attempt.messages.empty());
+  EXPECT_TRUE(fs::is_directory(Projects() + kSep + "gw1" + kSep + "bin"));
+  EXPECT_EQ(store.Fields().ProjectName, "gw1");
+  EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "gw1");
+  EXPECT_EQ(store.Fields().VarPath, Projects() + kSep + "gw1" + kSep + "var.xml");
+  EXPECT_EQ(store.ChangedTitle(), kBase + " :gw1");
+}
+
+TEST_F(StoreFixture, NewProjectIsRememberedBareAndRestoredWithSeparator) {
+  Load();
+  store.CreateProject(Projects(), "gw1");
+  store.SaveLastProject();
+  EXPECT_EQ(ReadProfileString(program / "Fabrion.ini", "lastproj", "projectname"), "gw1");
+  ProjectStore next;
+  EXPECT_EQ(next.LoadLastProject(program.str()), kBase + " : " + kSep + "gw1");
+}
+
+TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
+  Load();
+  fs::create_directories(Projects() + kSep + "taken");
+  fs::create_directories(Projects() + kSep + "group");
+  struct Case {
+    std::string destination, name;
+    std::vector<std::string> messages;
+    bool created;
+  } cases[] = {
+      {Projects(), "", {"Name project not valid"}, false},
+      {"", "x", {"directory destination not valid"}, false},
+      {"", "", {"directory destination not valid", "Name project not valid"}, false},
+      {Projects(), "taken", {"Name project not valid because directory already exists"}, false},
+      // Several levels whose first is missing: nothing created, no message.
+      {Projects(), "nosuch" + kSep + "deeper", {}, false},
+      // A nested project below an existing folder is allowed.
+      {Projects(), "group" + kSep + "gw7", {}, true},
+      // Names that would leave the PROJECTS folder.
+      {Projects(), "..", {"Name project not valid"}, false},
+      {Projects(), ".." + kSep + "outside", {"Name project not valid"}, false},
+      {Projects(), "group" + kSep + ".." + kSep + ".." + kSep + "x", {"Name project not valid"}, false},
+      {Projects(), "a\\..\\..\\x", {"Name project not valid"}, false},
+      {Projects(), program / "elsewhere", {"Name project not valid"}, false},
+      {Projects(), "\\rooted", {"Name project not valid"}, false},
+      {Projects(), "C:drive", {"Name project not valid"}, false},
+      {Projects(), "c:\\drive", {"Name project not valid"}, false},
+      // Blanks are kept as typed; dots inside a name are harmless.
+      {Projects(), " spaced ", {}, true},
+      {Projects(), "v1..2", {}, true},
+  };
+  for (const Case& c : cases) {
+    NewProjectAttempt attempt = store.CreateProject(c.destination, c.name);
+    EXPECT_EQ(attempt.messages, c.messages) << "name: [" << c.name << "] in [" << c.destination << "]";
+    EXPECT_EQ(attempt.created, c.created) << "name: [" << c.name << "]";
+    EXPECT_EQ(attempt.mayClose, c.created) << "name: [" << c.name << "]";
+  }
+  EXPECT_FALSE(fs::exists(program / "elsewhere"));
+  EXPECT_FALSE(fs::exists(program / "outside"));
+  EXPECT_FALSE(fs::exists(program / "x"));
+  EXPECT_FALSE(fs::exists(Projects() + kSep + "nosuch"));
+}
+
+TEST_F(StoreFixture, FailedNewProjectLeavesCurrentProjectAlone) {
+  fs::create_directories(Projects() + kSep + "gw1");
+  Remember("[lastproj]\r\nprojectname=gw1\r\n");
+  Load();
+  store.CreateProject(Projects(), "gw1");
+  store.CreateProject(Projects(), "missing" + kSep + "x");
+  EXPECT_EQ(store.Fields().ProjectName, kSep + "gw1");
+  EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "gw1");
+}
+
+// ---- Open project ----
+
+TEST_F(StoreFixture, OpenProjectUsesRootedPickerAndTakesNameBelowProjects) {
+  Load();
+  fs::create_directories(Projects() + kSep + "group" + kSep + "gw2");
+  test::ScriptedFolderPicker picker;
+  picker.answers.push_back(Projects() + kSep + "group" + kSep + "gw2");
+  EXPECT_EQ(store.OpenProject(picker), kBase + " :" + kSep + "group" + kSep + "gw2");
+  ASSERT_EQ(picker.calls.size(), 1u);
+  EXPECT_EQ(picker.calls[0].title, "Select directory of project");
+  EXPECT_EQ(picker.calls[0].root, Projects());
+  EXPECT_EQ(picker.calls[0].preselected, Projects());
+  EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "group" + kSep + "gw2");
+  EXPECT_EQ(store.Fields().ParGenPath,
+            Projects() + kSep + "group" + kSep + "gw2" + kSep + "pargen.xml");
+}
+
+TEST_F(StoreFixture, OpenProjectChoosingProjectsFolderGivesEmptyName) {
+  Load();
+  test::ScriptedFolderPicker picker;
+  picker.answers.push_back(Projects());
+  EXPECT_EQ(store.OpenProject(picker), kBase + " :");
+  EXPECT_EQ(store.Fields().ProjectName, "");
+  EXPECT_EQ(store.Fields().ProjectDir, Projects());
+}
+
+TEST_F(StoreFixture, OpenProjectCancelledKeepsExistingFolder) {
+  fs::create_directories(Projects() + kSep + "gw1");
+  Remember("[lastproj]\r\nprojectname=gw1\r\n");
+  Load();
+  test::ScriptedFolderPicker picker;  // cancels
+  EXPECT_EQ(store.OpenProject(picker), kBase + " :" + kSep + "gw1");
+  EXPECT_EQ(picker.calls[0].preselected, Projects() + kSep + "gw1");
+  EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "gw1");
+}
+
+TEST_F(StoreFixture, OpenProjectOnDeletedFolderThenCancelEmptiesProject) {
+  fs::create_directories(Projects() + kSep + "gw1");
+  Remember("[lastproj]\r\nprojectname=gw1\r\n");
+  Load();
+  fs::remove_all(Projects() + kSep + "gw1");
+  test::ScriptedFolderPicker picker;  // cancels
+  EXPECT_EQ(store.OpenProject(picker), kBase + " :");
+  EXPECT_EQ(picker.calls[0].preselected, "");
+  EXPECT_EQ(store.Fields().ProjectDir, "");
+  EXPECT_EQ(store.Fields().ProjectName, "");
+  EXPECT_EQ(store.Fields().ParGenPath, kSep + "pargen.xml");
+}
+
+}  // namespace
+}  // namespace fabrion
