@@ -1,0 +1,203 @@
+#include "editors/translate_table_checks.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "documents/data_types.h"
+#include "documents/integer_rule.h"
+
+namespace fabrion {
+namespace {
+
+// The integer rule's value, or -1 for a text that is no integer, so that the
+// range tests refuse it.
+std::int32_t NumberOrMinusOne(std::string_view text) { return IntegerOr(text, -1); }
+
+bool InRange(std::int32_t value, std::int32_t low, std::int32_t high) {
+  return value >= low && value <= high;
+}
+
+bool IsEditable(int row, int column) {
+  return row >= 1 && row < kGridRows && column > kNumberColumn && column < kGridColumns;
+}
+
+}  // namespace
+
+TranslateGrid::TranslateGrid() : cells_(kGridRows) {
+  for (int column = 0; column < kGridColumns; ++column)
+    cells_[0][static_cast<std::size_t>(column)] = std::string(kGridCaptions[column]);
+  Reset();
+}
+
+const std::string& TranslateGrid::Cell(int row, int column) const {
+  assert(row >= 0 && row < kGridRows && column >= 0 && column < kGridColumns);
+  return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+}
+
+void TranslateGrid::SetCell(int row, int column, std::string text) {
+  assert(row >= 0 && row < kGridRows && column >= 0 && column < kGridColumns);
+  cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+}
+
+void TranslateGrid::Reset() {
+  for (int row = 1; row < kGridRows; ++row) {
+    auto& cells = cells_[static_cast<std::size_t>(row)];
+    for (auto& cell : cells) cell.clear();
+    cells[kNumberColumn] = std::to_string(row);
+  }
+}
+
+void PlaceRows(TranslateGrid& grid, const std::vector<RowTexts>& rows) {
+  const int count = static_cast<int>(std::min<std::size_t>(rows.size(), kMaxTranslateRows));
+  for (int i = 0; i < count; ++i) {
+    const std::vector<std::string>& v = rows[static_cast<std::size_t>(i)].values;
+    const int row = i + 1;
+    const std::size_t n = v.size();
+    if (n > 0) {
+      auto name = DataTypeName(NumberOrMinusOne(v[0]));
+      grid.SetCell(row, kDataTypeColumn, name ? std::string(*name) : std::string());
+    }
+    if (n > 1) grid.SetCell(row, kAddressRtuColumn, v[1]);
+    if (n > 5) grid.SetCell(row, kDeviceIpColumn, v[2] + "." + v[3] + "." + v[4] + "." + v[5]);
+    if (n > 6) grid.SetCell(row, kAddressTcpColumn, v[6]);
+    if (n > 7) grid.SetCell(row, kPointCountColumn, v[7]);
+    if (n > 8) grid.SetCell(row, kMnemonicColumn, v[8]);
+  }
+}
+
+std::string DataTypeMessage(int line) {
+  return "Error!! Type Data must be Coil Status or Input Status or Holding Register or Input "
+         "Register (Line " +
+         std::to_string(line) + "). ";
+}
+
+std::string DeviceIpMessage(std::string_view text) {
+  return "Error!! Address Device TCP [" + std::string(text) +
+         "] must be a valid TCP IP Address (Ex. 192.168.1.125). ";
+}
+
+std::optional<std::string> CheckDataTypes(const TranslateGrid& grid) {
+  for (int row = 1; row < kGridRows; ++row) {
+    const std::string& name = grid.Cell(row, kDataTypeColumn);
+    if (!name.empty() && !DataTypeCode(name)) return DataTypeMessage(row);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TMyRec>& rows) {
+  rows.clear();
+  for (int row = 1; row < kGridRows && !grid.Cell(row, kAddressRtuColumn).empty(); ++row) {
+    TMyRec record;
+
+    auto code = DataTypeCode(grid.Cell(row, kDataTypeColumn));
+    if (!code) return DataTypeMessage(row);
+    record.DataType = static_cast<std::uint8_t>(*code);
+
+    const std::int32_t rtu = NumberOrMinusOne(grid.Cell(row, kAddressRtuColumn));
+    if (!InRange(rtu, 0, 65535)) return std::string(kAddressRtuMessage);
+    record.RtuAddress = static_cast<std::uint16_t>(rtu);
+
+    const std::string& ip = grid.Cell(row, kDeviceIpColumn);
+    if (!ParseIpAddress(ip, record.DeviceIp)) return DeviceIpMessage(ip);
+
+    const std::int32_t tcp = NumberOrMinusOne(grid.Cell(row, kAddressTcpColumn));
+    if (!InRange(tcp, 0, 65535)) return std::string(kAddressTcpMessage);
+    record.TcpAddress = static_cast<std::uint16_t>(tcp);
+
+    const std::int32_t points = NumberOrMinusOne(grid.Cell(row, kPointCountColumn));
+    if (!InRange(points, 0, 126)) return std::string(kPointCountMessage);
+    record.PointCount = static_cast<std::uint8_t>(points);
+
+    record.Mnemonic = grid.Cell(row, kMnemonicColumn);
+    rows.push_back(std::move(record));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<TMyRec>& rows) {
+  if (auto refusal = CheckDataTypes(grid)) {
+    rows.clear();
+    return refusal;
+  }
+  return CollectRows(grid, rows);
+}
+
+bool ParseIpAddress(std::string_view text, std::array<std::uint8_t, 4>& octets) {
+  if (text.empty()) return false;
+  std::array<std::string_view, 4> parts;
+  std::string_view rest = text;
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t dot = rest.find('.');
+    if (dot == std::string_view::npos) return false;  // a part would be empty
+    parts[static_cast<std::size_t>(i)] = rest.substr(0, dot);
+    rest.remove_prefix(dot + 1);
+  }
+  parts[3] = rest;
+  std::array<std::uint8_t, 4> values{};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::int32_t value = NumberOrMinusOne(parts[i]);
+    if (!InRange(value, 0, 255)) return false;
+    values[i] = static_cast<std::uint8_t>(value);
+  }
+  octets = values;
+  return true;
+}
+
+std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
+  std::vector<std::vector<std::string>> lines;
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::vector<std::string> cells;
+    for (;;) {
+      const std::size_t tab = line.find('\t');
+      cells.emplace_back(line.substr(0, tab));
+      if (tab == std::string_view::npos) break;
+      line.remove_prefix(tab + 1);
+    }
+    lines.push_back(std::move(cells));
+  }
+  return lines;
+}
+
+std::string CopyArea(const TranslateGrid& grid, GridArea area) {
+  std::string text;
+  for (int row = area.top; row <= area.bottom; ++row) {
+    for (int column = area.left; column <= area.right; ++column) {
+      if (column > area.left) text += '\t';
+      text += grid.Cell(row, column);
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+std::optional<GridArea> PasteBlock(TranslateGrid& grid, int row, int column,
+                                   const std::vector<std::vector<std::string>>& block) {
+  row = std::max(row, 1);
+  column = std::max(column, static_cast<int>(kDataTypeColumn));
+  std::optional<GridArea> written;
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    const int r = row + static_cast<int>(i);
+    if (r >= kGridRows) break;
+    for (std::size_t j = 0; j < block[i].size(); ++j) {
+      const int c = column + static_cast<int>(j);
+      if (c >= kGridColumns) break;
+      grid.SetCell(r, c, block[i][j]);
+      if (!written) written = GridArea{r, c, r, c};
+      written->bottom = std::max(written->bottom, r);
+      written->right = std::max(written->right, c);
+    }
+  }
+  return written;
+}
+
+void FillArea(TranslateGrid& grid, GridArea area, const std::string& text) {
+  for (int row = area.top; row <= area.bottom; ++row)
+    for (int column = area.left; column <= area.right; ++column)
+      if (IsEditable(row, column)) grid.SetCell(row, column, text);
+}
+
+}  // namespace fabrion

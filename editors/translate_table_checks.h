@@ -1,0 +1,104 @@
+#pragma once
+// The translate table as the Set Translate Table grid holds it (texts only),
+// how var.xml rows are placed into it, and the checks OK runs over it.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "documents/var_document.h"
+
+namespace fabrion {
+
+inline constexpr int kGridColumns = 7;
+inline constexpr int kGridRows = kMaxTranslateRows + 1;  // the header row and rows 1 to 1400
+
+enum GridColumn : int {
+  kNumberColumn = 0,
+  kDataTypeColumn,
+  kAddressRtuColumn,
+  kDeviceIpColumn,
+  kAddressTcpColumn,
+  kPointCountColumn,
+  kMnemonicColumn,
+};
+
+// Header row captions, column 0 first.
+inline constexpr std::array<std::string_view, kGridColumns> kGridCaptions = {
+    "N\xC2\xB0",         "Data Type", "Address RTU", "Address Device TCP",
+    "Address TCP", "N\xC2\xB0 Point", "Mnemonic"};
+
+// A rectangle of grid cells, bounds included.
+struct GridArea {
+  int top = 1, left = 1, bottom = 1, right = 1;
+  bool operator==(const GridArea&) const = default;
+};
+
+// The grid sga: row 0 holds the captions, column 0 the row numbers 1 to 1400;
+// every other cell is free text.
+class TranslateGrid {
+ public:
+  TranslateGrid();
+
+  // row 0 to 1400, column 0 to 6; other coordinates are the caller's fault.
+  const std::string& Cell(int row, int column) const;
+  void SetCell(int row, int column, std::string text);
+
+  // Every data cell emptied and the row numbers written again.
+  void Reset();
+
+ private:
+  std::vector<std::array<std::string, kGridColumns>> cells_;
+};
+
+// Places the rows read from var.xml from grid row 1 down: the Data Type code
+// by the integer rule as its name (empty for anything but 1 to 4), the four
+// octet texts joined with "." (only when all four were read), the other
+// texts unchanged. A row that lacked an attribute keeps what came before it.
+void PlaceRows(TranslateGrid& grid, const std::vector<RowTexts>& rows);
+
+// "Error!! Type Data must be ... (Line <line>). "
+std::string DataTypeMessage(int line);
+inline constexpr std::string_view kAddressRtuMessage =
+    "Error!! Address RTU must be between 0 and 65535. ";
+inline constexpr std::string_view kAddressTcpMessage =
+    "Error!! Address TCP must be between 0 and 65535. ";
+inline constexpr std::string_view kPointCountMessage =
+    "Error!! N\xC2\xB0 Point must be between 0 and 127. ";
+// "Error!! Address Device TCP [<text>] must be a valid TCP IP Address (Ex. 192.168.1.125). "
+std::string DeviceIpMessage(std::string_view text);
+
+// OK's first pass: every non-empty Data Type cell of rows 1 to 1400 names a
+// data type; the message for the first that does not, or nothing.
+std::optional<std::string> CheckDataTypes(const TranslateGrid& grid);
+
+// OK's second pass: rows from 1 down to the first empty Address RTU cell,
+// each checked column by column into one record. Empties rows first; on the
+// first refusal returns its message (rows then holds the rows before it).
+std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TMyRec>& rows);
+
+// Both passes of OK in order: the first refusal, or nothing with rows built.
+std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<TMyRec>& rows);
+
+// A dotted IPv4 address: split at the first three dots, each part 0 to 255 by
+// the integer rule. False (octets untouched) for anything else.
+bool ParseIpAddress(std::string_view text, std::array<std::uint8_t, 4>& octets);
+
+// Spreadsheet clipboard text: lines (LF or CRLF, a final line break ends the
+// last line) of tab-separated cells.
+std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text);
+// The area's cells as tab-separated lines, each ended by a line feed.
+std::string CopyArea(const TranslateGrid& grid, GridArea area);
+
+// Writes the block with its first cell at (row, column), dropping what falls
+// beyond row 1400 or column 6; the row-number column and the header row are
+// never written. Returns the area written, or nothing when none was.
+std::optional<GridArea> PasteBlock(TranslateGrid& grid, int row, int column,
+                                   const std::vector<std::vector<std::string>>& block);
+
+// Every editable cell of the area set to text (clipped as PasteBlock clips).
+void FillArea(TranslateGrid& grid, GridArea area, const std::string& text);
+
+}  // namespace fabrion
