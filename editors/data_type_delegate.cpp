@@ -22,9 +22,11 @@ QWidget* DataTypeDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
   // The list is at least as wide as its longest name, even in a narrow column.
   QAbstractItemView* list = combo->view();
   list->setMinimumWidth(list->sizeHintForColumn(0) + 2 * list->frameWidth() + 8);
-  // Picking a name from the list ends the edit with that name.
+  // Picking a name from the list (or Enter on a typed one) ends the edit
+  // once; the combo box signals again when it loses the focus.
   auto* self = const_cast<DataTypeDelegate*>(this);
   connect(combo, &QComboBox::activated, self, [self, combo] {
+    QObject::disconnect(combo, &QComboBox::activated, self, nullptr);
     emit self->commitData(combo);
     emit self->closeEditor(combo);
   });

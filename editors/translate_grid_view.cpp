@@ -39,7 +39,7 @@ void TranslateGridView::CommitEdit() {
   QWidget* editor = indexWidget(currentIndex());
   if (!editor) return;
   commitData(editor);
-  QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 std::optional<GridArea> TranslateGridView::SelectedArea() const {
@@ -147,7 +147,19 @@ void TranslateGridView::keyPressEvent(QKeyEvent* event) {
   QTableView::keyPressEvent(event);
 }
 
+bool TranslateGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool editing = QTableView::edit(index, trigger, event);
+  if (editing && state() == QAbstractItemView::EditingState) editor_ = indexWidget(index);
+  return editing;
+}
+
+void TranslateGridView::commitData(QWidget* editor) {
+  if (editor && editor == editor_) QTableView::commitData(editor);
+}
+
 void TranslateGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  if (!editor || editor != editor_) return;
+  editor_ = nullptr;
   // Enter and Tab end the edit and move on without opening the next cell.
   switch (hint) {
     case QAbstractItemDelegate::SubmitModelCache:

@@ -3,6 +3,7 @@
 // Tab move on (committing an edit), typing starts an edit, Delete empties the
 // selected cells, and a rectangular selection copies and pastes as
 // tab-separated text.
+#include <QPointer>
 #include <QTableView>
 #include <optional>
 
@@ -18,7 +19,9 @@ class TranslateGridView : public QTableView {
   explicit TranslateGridView(QWidget* parent = nullptr);
 
   void setTranslateModel(TranslateTableModel* model);
+  using QTableView::edit;
 
+  bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
   // Writes an open editor's text into its cell and closes the editor.
   void CommitEdit();
 
@@ -29,6 +32,8 @@ class TranslateGridView : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  void commitData(QWidget* editor) override;
   void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -40,6 +45,7 @@ class TranslateGridView : public QTableView {
 
   TranslateTableModel* model_ = nullptr;
   QWidget* corner_ = nullptr;
+  QPointer<QWidget> editor_;  // the open editor; late signals of closed ones are dropped
 };
 
 }  // namespace fabrion

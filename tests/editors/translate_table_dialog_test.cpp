@@ -1,0 +1,584 @@
+#include "editors/translate_table_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QWindow>
+#include <memory>
+
+#include "documents/var_document.h"
+#include "documents/xml_parse_error.h"
+#include "editors/translate_grid_view.h"
+#include "editors/translate_table_checks.h"
+#include "editors/translate_table_model.h"
+#include "fakes/fake_platform.h"
+#include "fakes/temp_folder.h"
+#include "platform/error.h"
+#include "project/project_store.h"
+#include "widget_test_registry.h"
+
+namespace fabrion::test {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+TMyRec Record(std::uint8_t type, std::uint16_t rtu, std::array<std::uint8_t, 4> ip,
+              std::uint16_t tcp, std::uint8_t points, std::string mnemonic) {
+  TMyRec r;
+  r.DataType = type;
+  r.RtuAddress = rtu;
+  r.DeviceIp = ip;
+  r.TcpAddress = tcp;
+  r.PointCount = points;
+  r.Mnemonic = std::move(mnemonic);
+  return r;
+}
+
+// The boxes shown, as "Error: text" lines, so that a failure prints them.
+QStringList Lines(const RecordingMessageBoxes& messages) {
+  QStringList lines;
+  for (const ShownMessage& m : messages.shown) {
+    const char* kind = m.kind == ShownMessage::Error          ? "Error: "
+                       : m.kind == ShownMessage::GeneralError ? "General error: "
+                                                              : "Message: ";
+    lines << kind + Q(m.text);
+  }
+  return lines;
+}
+QString ErrorLine(const std::string& text) { return "Error: " + Q(text); }
+QString GeneralErrorLine(const std::string& text) { return "General error: " + Q(GeneralErrorText(text)); }
+
+// Records whether the dialog's window was already on screen at each message.
+class WindowWatchingMessages : public RecordingMessageBoxes {
+ public:
+  void ShowGeneralError(const std::string& text) override {
+    RecordingMessageBoxes::ShowGeneralError(text);
+    onScreenAtMessage.push_back(watched && watched->windowHandle() &&
+                                watched->windowHandle()->isVisible());
+  }
+  QWidget* watched = nullptr;
+  std::vector<bool> onScreenAtMessage;
+};
+
+}  // namespace
+
+class TranslateTableDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    folder_ = std::make_unique<TempFolder>();
+    platform_ = std::make_unique<FakePlatform>();
+    store_ = std::make_unique<ProjectStore>();
+    store_->Fields().ProjectDir = folder_->str();
+    store_->Fields().VarPath = *folder_ / "var.xml";
+    dialog_ = std::make_unique<TFSetVar>(*store_, platform_->services());
+  }
+
+  void cleanup() {
+    dialog_.reset();
+    store_.reset();
+    platform_.reset();
+    folder_.reset();
+  }
+
+  // --- The window ---------------------------------------------------------
+
+  void windowHasTheSystemsLayout() {
+    Open();
+    QCOMPARE(dialog_->windowTitle(), QString("Set Translate Table"));
+    QCOMPARE(dialog_->size(), QSize(618, 549));
+    const Qt::WindowFlags flags = dialog_->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::WindowMaximizeButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(dialog_->minimumSize() != dialog_->maximumSize());  // resizable
+
+    QCOMPARE(dialog_->bitbtn1->objectName(), QString("bitbtn1"));
+    QCOMPARE(dialog_->bitbtn1->text(), QString("OK"));
+    QCOMPARE(dialog_->bitbtn2->text(), QString("Cancel"));
+    QCOMPARE(dialog_->bitbtn1->geometry().x(), 12);
+    QCOMPARE(dialog_->bitbtn2->geometry().x(), 92);
+    QCOMPARE(dialog_->bitbtn1->size(), QSize(69, 23));
+    QCOMPARE(dialog_->bitbtn2->size(), QSize(69, 23));
+    QCOMPARE(dialog_->Panel1->height(), 41);
+    QCOMPARE(dialog_->Panel1->geometry().bottom(), dialog_->height() - 1);
+    QCOMPARE(dialog_->sga->geometry().bottom() + 1, dialog_->Panel1->geometry().top());
+    QCOMPARE(dialog_->sga->width(), dialog_->width());
+
+    dialog_->resize(900, 700);
+    QCOMPARE(dialog_->Panel1->height(), 41);
+    QCOMPARE(dialog_->sga->height(), 700 - 41);
+  }
+
+  void gridHasTheSystemsColumnsAndRows() {
+    Open();
+    TranslateGridView* sga = dialog_->sga;
+    TranslateTableModel* model = dialog_->Model();
+    QCOMPARE(model->rowCount(), 1400);
+    QCOMPARE(model->columnCount(), 6);
+    const QStringList captions = {"Data Type", "Address RTU", "Address Device TCP",
+                                  "Address TCP", QString::fromUtf8("N\xC2\xB0 Point"), "Mnemonic"};
+    const int widths[] = {101, 72, 111, 79, 64, 64};
+    for (int column = 0; column < 6; ++column) {
+      QCOMPARE(model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
+               captions[column]);
+      QCOMPARE(sga->columnWidth(column), widths[column]);
+    }
+    QCOMPARE(sga->horizontalHeader()->sectionResizeMode(0), QHeaderView::Interactive);
+    QCOMPARE(sga->verticalHeader()->width(), 64);
+    QCOMPARE(sga->verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+    QCOMPARE(sga->rowHeight(0), 20);
+    QCOMPARE(sga->rowHeight(1399), 20);
+    QCOMPARE(model->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString("1"));
+    QCOMPARE(model->headerData(1399, Qt::Vertical, Qt::DisplayRole).toString(), QString("1400"));
+    QCOMPARE(sga->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QVERIFY(sga->verticalScrollBar()->isVisible());
+
+    const QColor grid(248, 247, 237), blue(166, 202, 240), cyan(224, 250, 254);
+    const QColor expected[] = {blue, grid, cyan, cyan, grid, grid};
+    for (int column = 0; column < 6; ++column) {
+      const QModelIndex index = model->index(5, column);
+      QCOMPARE(index.data(Qt::BackgroundRole).value<QBrush>().color(), expected[column]);
+      QVERIFY(model->flags(index) & Qt::ItemIsEditable);
+    }
+    QCOMPARE(sga->palette().color(QPalette::Base), grid);
+    QCOMPARE(dialog_->Panel1->palette().color(QPalette::Window), grid);
+
+    QCOMPARE(sga->currentIndex(), model->IndexOf(1, kDataTypeColumn));
+  }
+
+  void dataTypeCellEditsWithAnEditableDropDown() {
+    Open();
+    const QModelIndex cell = dialog_->Model()->IndexOf(3, kDataTypeColumn);
+    dialog_->sga->setCurrentIndex(cell);
+    dialog_->sga->edit(cell);
+    auto* combo = dialog_->sga->findChild<QComboBox*>("DataTypeEditor");
+    QVERIFY(combo);
+    QVERIFY(combo->isEditable());
+    QCOMPARE(combo->maxVisibleItems(), 7);
+    QCOMPARE(combo->count(), 4);
+    const QStringList names = {"Coil Status", "Input Status", "Holding Register", "Input Register"};
+    for (int i = 0; i < 4; ++i) QCOMPARE(combo->itemText(i), names[i]);
+
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);  // the user picks "Holding Register" from the list
+    QApplication::processEvents();
+    QCOMPARE(Cell(3, kDataTypeColumn), QString("Holding Register"));
+    QVERIFY(!dialog_->sga->IsEditing());
+  }
+
+  // --- Opening --------------------------------------------------------------
+
+  void withoutFileOkWritesAnEmptyTableAndCloses() {
+    Open();
+    for (int column = 1; column < kGridColumns; ++column) QCOMPARE(Cell(1, column), QString());
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(FileBytes(), TranslateTableXml({}));
+    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+    QVERIFY(!dialog_->isVisible());
+  }
+
+  void fillsTheGridFromVarXml() {
+    WriteFileBytes(store_->Fields().VarPath,
+                   "<TCP_MASTER_TO_RTU_SLAVE>"
+                   "<row DATA_TYPE=\"3\" RTU_ADDRESS=\"007\" TCP_ADD_DEV_1=\"192\" TCP_ADD_DEV_2=\"168\""
+                   " TCP_ADD_DEV_3=\"1\" TCP_ADD_DEV_4=\"125\" TCP_ADDRESS=\"0x10\" N_POINT=\"8\""
+                   " MNEMONIC=\"a&lt;b&amp;c&quot;\"/>"
+                   "<row DATA_TYPE=\"7\" RTU_ADDRESS=\"5\" TCP_ADD_DEV_1=\"10\" TCP_ADD_DEV_2=\"0\""
+                   " TCP_ADD_DEV_3=\"0\" TCP_ADD_DEV_4=\"2\" TCP_ADDRESS=\"6\" N_POINT=\"9\" MNEMONIC=\"\"/>"
+                   "</TCP_MASTER_TO_RTU_SLAVE>");
+    Open();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    const QStringList row1 = {"Holding Register", "007", "192.168.1.125", "0x10", "8", "a<b&c\""};
+    const QStringList row2 = {"", "5", "10.0.0.2", "6", "9", ""};
+    for (int column = 1; column < kGridColumns; ++column) {
+      QCOMPARE(Cell(1, column), row1[column - 1]);
+      QCOMPARE(Cell(2, column), row2[column - 1]);
+      QCOMPARE(Cell(3, column), QString());
+    }
+    // The DATA_TYPE 7 row is refused as it stands, naming its line.
+    const std::string before = FileBytes();
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList{ErrorLine(DataTypeMessage(2))});
+    QCOMPARE(FileBytes(), before);
+    QVERIFY(dialog_->isVisible());
+  }
+
+  void malformedVarXmlIsReportedBeforeTheEmptyGridAppears() {
+    const std::string broken = "<TCP_MASTER_TO_RTU_SLAVE><row DATA_TYPE=\"1\"";
+    WriteFileBytes(store_->Fields().VarPath, broken);
+    std::string parserText;
+    try {
+      ReadTable(store_->Fields().VarPath);
+    } catch (const DocumentParseError& error) {
+      parserText = error.what();
+    }
+    QVERIFY(!parserText.empty());
+
+    WindowWatchingMessages messages;
+    const Services fakes = platform_->services();
+    Services services{messages, fakes.shell, fakes.picker, fakes.pump, fakes.clock, fakes.echo};
+    TFSetVar dialog(*store_, services);
+    messages.watched = &dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCOMPARE(Lines(messages), QStringList{GeneralErrorLine(parserText)});
+    QCOMPARE(messages.onScreenAtMessage, std::vector<bool>{false});
+    for (int column = 1; column < kGridColumns; ++column)
+      QCOMPARE(dialog.Model()->IndexOf(1, column).data().toString(), QString());
+    QCOMPARE(FileBytes(), broken);
+  }
+
+  void cancelAfterARefusalKeepsTheFileAndReopeningDiscardsEdits() {
+    const std::vector<TMyRec> table = {Record(1, 10, {1, 2, 3, 4}, 20, 5, "kept")};
+    WriteTable(store_->Fields().VarPath, table);
+    const std::string before = FileBytes();
+    Open();
+    SetCell(1, kDataTypeColumn, "Coils");
+    SetCell(1, kMnemonicColumn, "abandoned");
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList{ErrorLine(DataTypeMessage(1))});
+    QTest::mouseClick(dialog_->bitbtn2, Qt::LeftButton);
+    QCOMPARE(dialog_->result(), int(QDialog::Rejected));
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(FileBytes(), before);
+
+    Open();
+    QCOMPARE(Cell(1, kDataTypeColumn), QString("Coil Status"));
+    QCOMPARE(Cell(1, kMnemonicColumn), QString("kept"));
+  }
+
+  // --- OK -------------------------------------------------------------------
+
+  void refusesACellWithItsMessage_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    const QString rtu = "Error!! Address RTU must be between 0 and 65535. ";
+    const QString tcp = "Error!! Address TCP must be between 0 and 65535. ";
+    const QString points = QString::fromUtf8("Error!! N\xC2\xB0 Point must be between 0 and 127. ");
+    const QString ip = "Error!! Address Device TCP [%1] must be a valid TCP IP Address (Ex. 192.168.1.125). ";
+    const QString type = Q(DataTypeMessage(2));
+    QTest::newRow("empty data type") << int(kDataTypeColumn) << "" << type;
+    QTest::newRow("leading blank") << int(kDataTypeColumn) << " Holding Register" << type;
+    QTest::newRow("rtu 65536") << int(kAddressRtuColumn) << "65536" << rtu;
+    QTest::newRow("rtu -1") << int(kAddressRtuColumn) << "-1" << rtu;
+    QTest::newRow("rtu trailing blank") << int(kAddressRtuColumn) << "12 " << rtu;
+    QTest::newRow("ip three parts") << int(kDeviceIpColumn) << "192.168.1" << ip.arg("192.168.1");
+    QTest::newRow("ip 256") << int(kDeviceIpColumn) << "192.168.1.256" << ip.arg("192.168.1.256");
+    QTest::newRow("ip five parts") << int(kDeviceIpColumn) << "1.2.3.4.5" << ip.arg("1.2.3.4.5");
+    QTest::newRow("ip empty part") << int(kDeviceIpColumn) << "1..2.3" << ip.arg("1..2.3");
+    QTest::newRow("ip empty") << int(kDeviceIpColumn) << "" << ip.arg("");
+    QTest::newRow("tcp 70000") << int(kAddressTcpColumn) << "70000" << tcp;
+    QTest::newRow("points 127") << int(kPointCountColumn) << "127" << points;
+  }
+
+  void refusesACellWithItsMessage() {
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    Open();
+    FillRow(1);
+    FillRow(2);
+    SetCell(2, column, text);
+    const QModelIndex current = dialog_->Model()->IndexOf(7, kMnemonicColumn);
+    dialog_->sga->setCurrentIndex(current);
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList{"Error: " + message});
+    QVERIFY(dialog_->isVisible());
+    QVERIFY(!QFile::exists(Q(store_->Fields().VarPath)));
+    QCOMPARE(Cell(2, column), text);
+    QCOMPARE(dialog_->sga->currentIndex(), current);
+  }
+
+  void savesTheRunOfRowsUpToTheFirstEmptyAddressRtu() {
+    Open();
+    FillRow(1, "Coil Status", "0");
+    FillRow(2, "holding register", "0x10", "0.0.0.0", "65535", "126");
+    FillRow(3, "INPUT REGISTER", " 12", "255.255.255.255", "0", "0", "");
+    FillRow(5, "", "garbage", "garbage", "garbage", "garbage");  // after the gap: not saved
+    SetCell(4, kMnemonicColumn, "row 4 has no Address RTU");
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(FileBytes(), TranslateTableXml({
+                              Record(1, 0, {192, 168, 1, 125}, 40001, 8, "Boiler"),
+                              Record(3, 16, {0, 0, 0, 0}, 65535, 126, "Boiler"),
+                              Record(4, 12, {255, 255, 255, 255}, 0, 0, ""),
+                          }));
+    QCOMPARE(dialog_->WorkingList().size(), std::size_t(3));
+    QVERIFY(!dialog_->isVisible());
+  }
+
+  void checksDataTypesBelowTheSavedRows() {
+    Open();
+    FillRow(1);
+    FillRow(2);
+    FillRow(3);
+    SetCell(9, kDataTypeColumn, "Coils");
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList{ErrorLine(DataTypeMessage(9))});
+    QVERIFY(dialog_->isVisible());
+  }
+
+  void emptyFirstAddressRtuSavesAnEmptyTable() {
+    Open();
+    FillRow(2);
+    SetCell(1, kDataTypeColumn, "Coil Status");
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(FileBytes(), TranslateTableXml({}));
+  }
+
+  void savesAll1400Rows() {
+    Open();
+    std::vector<TMyRec> expected;
+    for (int row = 1; row <= 1400; ++row) {
+      FillRow(row, "Input Status", QString::number(row), "10.0.0.1", "7", "126",
+              QString("tag %1").arg(row));
+      expected.push_back(Record(2, std::uint16_t(row), {10, 0, 0, 1}, 7, 126,
+                                "tag " + std::to_string(row)));
+    }
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(FileBytes(), TranslateTableXml(expected));
+  }
+
+  void writeFailureIsReportedAndKeepsEveryCell_data() {
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("read-only var.xml") << true;
+    QTest::newRow("project folder gone") << false;
+  }
+
+  void writeFailureIsReportedAndKeepsEveryCell() {
+    QFETCH(bool, readOnly);
+    const std::vector<TMyRec> table = {Record(1, 10, {1, 2, 3, 4}, 20, 5, "old")};
+    if (readOnly) {
+      WriteTable(store_->Fields().VarPath, table);
+      MakeReadOnly(store_->Fields().VarPath);
+    } else {
+      store_->Fields().VarPath = *folder_ / "gone/var.xml";
+    }
+    const std::string before = FileBytes();
+    Open();
+    FillRow(1, "Input Register", "300");
+    const std::vector<TMyRec> typed = {Record(4, 300, {192, 168, 1, 125}, 40001, 8, "Boiler")};
+    std::string systemText;
+    try {
+      WriteTable(store_->Fields().VarPath, typed);
+    } catch (const Error& error) {
+      systemText = error.what();
+    }
+    QVERIFY(!systemText.empty());
+
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList{GeneralErrorLine(systemText)});
+    QVERIFY(dialog_->isVisible());
+    QVERIFY(dialog_->result() != QDialog::Accepted);
+    QCOMPARE(FileBytes(), before);
+    QCOMPARE(Cell(1, kDataTypeColumn), QString("Input Register"));
+    QCOMPARE(Cell(1, kAddressRtuColumn), QString("300"));
+    QCOMPARE(Cell(1, kMnemonicColumn), QString("Boiler"));
+  }
+
+  // --- The keys of a spreadsheet ---------------------------------------------
+
+  void typingEditsAndEnterOrTabMovesOn() {
+    Open();
+    TranslateGridView* sga = dialog_->sga;
+    sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kAddressRtuColumn));
+    Type("0x10");
+    QVERIFY(sga->IsEditing());
+    Key(Qt::Key_Return);
+    QCOMPARE(Cell(1, kAddressRtuColumn), QString("0x10"));
+    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(2, kAddressRtuColumn));
+    QVERIFY(!sga->IsEditing());
+
+    Type("1.2.3.4");  // typing replaces, it does not append
+    Key(Qt::Key_Tab);
+    QCOMPARE(Cell(2, kAddressRtuColumn), QString("1.2.3.4"));
+    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(2, kDeviceIpColumn));
+    QVERIFY(!sga->IsEditing());
+
+    Key(Qt::Key_Down);
+    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(3, kDeviceIpColumn));
+    Key(Qt::Key_Return);  // Enter outside an edit moves down and never presses OK
+    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(4, kDeviceIpColumn));
+    QVERIFY(dialog_->isVisible());
+    QCOMPARE(Lines(platform_->messages), QStringList());
+
+    Type("abandoned");
+    Key(Qt::Key_Escape);  // Escape drops the edit and keeps the dialog open
+    QCOMPARE(Cell(4, kDeviceIpColumn), QString());
+    QVERIFY(dialog_->isVisible());
+  }
+
+  void typedDataTypeNamesStayFreeText() {
+    Open();
+    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kDataTypeColumn));
+    Type(" Holding Register");
+    Key(Qt::Key_Return);
+    QCOMPARE(Cell(1, kDataTypeColumn), QString(" Holding Register"));
+    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(2, kDataTypeColumn));
+    Type("Coils");
+    Key(Qt::Key_Tab);
+    QCOMPARE(Cell(2, kDataTypeColumn), QString("Coils"));
+    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(2, kAddressRtuColumn));
+    // A name that differs from a list entry only in case takes the entry's spelling.
+    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(3, kDataTypeColumn));
+    Type("holding register");
+    Key(Qt::Key_Return);
+    QCOMPARE(Cell(3, kDataTypeColumn), QString("Holding Register"));
+    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(4, kDataTypeColumn));
+    QVERIFY(!dialog_->sga->IsEditing());
+  }
+
+  void lowerCaseNamesAreSaved() {
+    Open();
+    FillRow(1, "holding register");
+    FillRow(2, "coil STATUS");
+    PressOk();
+    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(FileBytes(), TranslateTableXml({Record(3, 100, {192, 168, 1, 125}, 40001, 8, "Boiler"),
+                                             Record(1, 100, {192, 168, 1, 125}, 40001, 8, "Boiler")}));
+  }
+
+  void okSavesAnEditStillOpen() {
+    Open();
+    FillRow(1);
+    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kAddressRtuColumn));
+    Type("77");
+    QVERIFY(dialog_->sga->IsEditing());
+    QVERIFY(dialog_->bitbtn1Click());
+    QCOMPARE(FileBytes(), TranslateTableXml({Record(3, 77, {192, 168, 1, 125}, 40001, 8, "Boiler")}));
+  }
+
+  void pasteWritesTabSeparatedRowsWithinTheGrid() {
+    Open();
+    QApplication::clipboard()->setText(
+        "Coil Status\t100\t192.168.1.1\t5\t8\tfirst\r\n"
+        "Input Status\t101\t192.168.1.2\t6\t9\tsecond\textra column\r\n");
+    Select(1, kDataTypeColumn, 1, kDataTypeColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Paste);
+    QCOMPARE(Cell(1, kMnemonicColumn), QString("first"));
+    QCOMPARE(Cell(2, kDataTypeColumn), QString("Input Status"));
+    QCOMPARE(Cell(2, kMnemonicColumn), QString("second"));
+    PressOk();
+    QCOMPARE(FileBytes(), TranslateTableXml({Record(1, 100, {192, 168, 1, 1}, 5, 8, "first"),
+                                             Record(2, 101, {192, 168, 1, 2}, 6, 9, "second")}));
+  }
+
+  void pasteNeverAddsRowsOrTouchesRowNumbers() {
+    Open();
+    QApplication::clipboard()->setText("a\tb\nc\td\ne\tf\n");
+    Select(1399, kPointCountColumn, 1399, kPointCountColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Paste);
+    QCOMPARE(dialog_->Model()->rowCount(), 1400);
+    QCOMPARE(Cell(1399, kPointCountColumn), QString("a"));
+    QCOMPARE(Cell(1400, kMnemonicColumn), QString("d"));
+    QCOMPARE(dialog_->Model()->headerData(1399, Qt::Vertical, Qt::DisplayRole).toString(),
+             QString("1400"));
+    QCOMPARE(dialog_->Model()->Grid().Cell(1400, kNumberColumn), std::string("1400"));
+
+    // A single value over a selection fills it.
+    QApplication::clipboard()->setText("Coil Status\n");
+    Select(10, kDataTypeColumn, 12, kDataTypeColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Paste);
+    for (int row = 10; row <= 12; ++row) QCOMPARE(Cell(row, kDataTypeColumn), QString("Coil Status"));
+    QCOMPARE(Cell(13, kDataTypeColumn), QString());
+  }
+
+  void copyGivesTabSeparatedText() {
+    Open();
+    FillRow(1, "Coil Status", "1", "1.2.3.4");
+    FillRow(2, "", "2", "");
+    Select(1, kDataTypeColumn, 2, kDeviceIpColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Copy);
+    QCOMPARE(QApplication::clipboard()->text(), QString("Coil Status\t1\t1.2.3.4\n\t2\t\n"));
+  }
+
+  void deleteEmptiesTheSelectedCells() {
+    Open();
+    FillRow(1);
+    FillRow(2);
+    FillRow(3);
+    Select(1, kAddressRtuColumn, 2, kDeviceIpColumn);
+    Key(Qt::Key_Delete);
+    for (int row = 1; row <= 2; ++row) {
+      QCOMPARE(Cell(row, kDataTypeColumn), QString("Holding Register"));
+      QCOMPARE(Cell(row, kAddressRtuColumn), QString());
+      QCOMPARE(Cell(row, kDeviceIpColumn), QString());
+      QCOMPARE(Cell(row, kAddressTcpColumn), QString("40001"));
+    }
+    QCOMPARE(Cell(3, kAddressRtuColumn), QString("100"));
+    QCOMPARE(dialog_->Model()->Grid().Cell(1, kNumberColumn), std::string("1"));
+  }
+
+ private:
+  void Open() {
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    dialog_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+  }
+
+  QString Cell(int row, int column) const {
+    return dialog_->Model()->IndexOf(row, column).data(Qt::EditRole).toString();
+  }
+
+  void SetCell(int row, int column, const QString& text) {
+    dialog_->Model()->setData(dialog_->Model()->IndexOf(row, column), text, Qt::EditRole);
+  }
+
+  void FillRow(int row, const QString& type = "Holding Register", const QString& rtu = "100",
+               const QString& ip = "192.168.1.125", const QString& tcp = "40001",
+               const QString& points = "8", const QString& mnemonic = "Boiler") {
+    const QString texts[] = {type, rtu, ip, tcp, points, mnemonic};
+    for (int column = 1; column < kGridColumns; ++column) SetCell(row, column, texts[column - 1]);
+  }
+
+  void Select(int top, int left, int bottom, int right) {
+    TranslateTableModel* model = dialog_->Model();
+    dialog_->sga->setCurrentIndex(model->IndexOf(top, left));
+    dialog_->sga->selectionModel()->select(
+        QItemSelection(model->IndexOf(top, left), model->IndexOf(bottom, right)),
+        QItemSelectionModel::ClearAndSelect);
+  }
+
+  // Keys go where the user's keys go: the widget with the focus.
+  QWidget* FocusTarget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus ? focus : dialog_->sga;
+  }
+  void Key(Qt::Key key) {
+    QTest::keyClick(FocusTarget(), key);
+    QApplication::processEvents();
+  }
+  void Type(const QString& text) {
+    for (QChar c : text) {
+      QTest::keyClick(FocusTarget(), c.toLatin1());
+      QApplication::processEvents();
+    }
+  }
+
+  void PressOk() { QTest::mouseClick(dialog_->bitbtn1, Qt::LeftButton); }
+
+  std::string FileBytes() const { return ReadFileBytes(store_->Fields().VarPath); }
+
+  std::unique_ptr<TempFolder> folder_;
+  std::unique_ptr<FakePlatform> platform_;
+  std::unique_ptr<ProjectStore> store_;
+  std::unique_ptr<TFSetVar> dialog_;
+};
+
+FABRION_WIDGET_TEST(TranslateTableDialogTest);
+
+}  // namespace fabrion::test
+
+#include "translate_table_dialog_test.moc"
