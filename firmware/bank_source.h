@@ -7,6 +7,9 @@
 
 namespace fabrion {
 
+// projectDir/bin/bankg.c.
+std::string BankSourcePath(std::string_view projectDir);
+
 // The 1027 CR LF lines of bankg.c for this image (always 117824 bytes).
 std::string BankSourceText(const ConfigImage& image);
 

@@ -9,9 +9,21 @@
 namespace fabrion {
 
 class Clock;
+struct LocalDateTime;
 
 inline constexpr std::size_t kConfigImageSize = 16384;
 using ConfigImage = std::array<std::uint8_t, kConfigImageSize>;
+
+// Where the fields stand in the image.
+inline constexpr std::size_t kTranslateRecordSize = 10;
+inline constexpr std::size_t kTranslateRecordCount = 1400;
+inline constexpr std::size_t kGeneralBlockOffset = 15000;
+inline constexpr std::size_t kBuildTimeOffset = 15049;
+inline constexpr std::size_t kBuildDateOffset = 15051;
+inline constexpr std::size_t kAddressRtuOffset = 15053;
+
+inline constexpr std::size_t kCommunityNameSize = 14;
+using CommunityName = std::array<std::uint8_t, kCommunityNameSize>;
 
 // How a build ended. An incomplete build leaves the image as far as it got;
 // reason then names the document, the element or row and attribute, and why.
@@ -20,8 +32,25 @@ struct BuildOutcome {
   std::string reason;
 };
 
-// Fills image from projectDir's var.xml and pargen.xml; never throws.
+// Fills image from projectDir's var.xml and pargen.xml; never throws. The
+// first failure ends the build: what was stored stays, the rest stays zero.
 BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image);
+
+// The same build from the two documents' paths; the clock is read once.
+BuildOutcome BuildConfigImageFrom(std::string_view varPath, std::string_view pargenPath,
+                                  Clock& clock, ConfigImage& image);
+
+// The halved seconds in bits 15-11, the minutes in 10-5, the hours in 4-0.
+std::uint16_t PackBuildTime(const LocalDateTime& now);
+// The day in bits 15-11, the month in 10-7, the year modulo 100 in 6-0.
+std::uint16_t PackBuildDate(const LocalDateTime& now);
+
+// The 14-byte field of a UTF-8 name: its first 13 characters in Windows-1252
+// ("?" for a character that code page cannot hold), then zero bytes.
+CommunityName CopyCommunityName(std::string_view utf8);
+
+// projectDir/bin/bank1.bin.
+std::string BankBinaryPath(std::string_view projectDir);
 
 // Writes the image to projectDir/bin/bank1.bin. Throws Error when the file
 // cannot be created or written.

@@ -46,4 +46,13 @@ bool CreateDirectories(std::string_view utf8) {
   return !ec && DirectoryExists(utf8);
 }
 
+std::FILE* OpenFile(std::string_view utf8, const char* mode) {
+#ifdef _WIN32
+  std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+  return _wfopen(ToFsPath(utf8).c_str(), wideMode.c_str());
+#else
+  return std::fopen(ToFsPath(utf8).c_str(), mode);
+#endif
+}
+
 }  // namespace fabrion

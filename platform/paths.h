@@ -1,6 +1,7 @@
 #pragma once
 // Paths as the program forms them: UTF-8 texts joined with the platform's
 // separator, folders without a trailing separator.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -28,5 +29,8 @@ bool DirectoryExists(std::string_view utf8);
 bool CreateOneDirectory(std::string_view utf8);
 // Creates the folder with any missing levels; false when that failed.
 bool CreateDirectories(std::string_view utf8);
+
+// std::fopen for a UTF-8 path; nullptr (errno set) when it cannot be opened.
+std::FILE* OpenFile(std::string_view utf8, const char* mode);
 
 }  // namespace fabrion

@@ -1,0 +1,263 @@
+#include "firmware/config_image.h"
+
+#include <optional>
+#include <pugixml.hpp>
+
+#include "documents/integer_rule.h"
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/paths.h"
+
+namespace fabrion {
+namespace {
+
+constexpr std::string_view kIncomplete = "The configuration image is incomplete: ";
+
+// The translate record's numeric attributes, in reading order, with their
+// offset and width in the record.
+struct RecordField {
+  const char* attribute;
+  std::size_t offset;
+  std::size_t width;
+};
+constexpr RecordField kRecordFields[] = {
+    {"DATA_TYPE", 0, 1},     {"RTU_ADDRESS", 1, 2},   {"TCP_ADD_DEV_1", 3, 1},
+    {"TCP_ADD_DEV_2", 4, 1}, {"TCP_ADD_DEV_3", 5, 1}, {"TCP_ADD_DEV_4", 6, 1},
+    {"TCP_ADDRESS", 7, 2},   {"N_POINT", 9, 1}};
+
+// The general parameters from TCP_IP1 to MODE in rising offset; width 0
+// marks a community-name field.
+struct GeneralField {
+  const char* element;
+  std::size_t offset;
+  std::size_t width;
+};
+constexpr GeneralField kGeneralFields[] = {
+    {"TCP_IP1", 15000, 1},  {"TCP_IP2", 15001, 1},      {"TCP_IP3", 15002, 1},
+    {"TCP_IP4", 15003, 1},  {"TCP_SUB1", 15004, 1},     {"TCP_SUB2", 15005, 1},
+    {"TCP_SUB3", 15006, 1}, {"TCP_SUB4", 15007, 1},     {"TCP_GAT1", 15008, 1},
+    {"TCP_GAT2", 15009, 1}, {"TCP_GAT3", 15010, 1},     {"TCP_GAT4", 15011, 1},
+    {"TCP_PORT", 15012, 2}, {"SNMP_PUBLIC", 15014, 0},  {"SNMP_PRIVATE", 15028, 0},
+    {"BAUD", 15042, 1},     {"PARITY", 15043, 1},       {"TIME_OUT", 15044, 2},
+    {"OFFSET", 15046, 2},   {"MODE", 15048, 1}};
+
+void StoreWord(ConfigImage& image, std::size_t offset, std::uint16_t word) {
+  image[offset] = static_cast<std::uint8_t>(word & 0xFF);
+  image[offset + 1] = static_cast<std::uint8_t>(word >> 8);
+}
+
+// The low 8 or 16 bits of the value, low byte first.
+void StoreNumber(ConfigImage& image, std::size_t offset, std::size_t width, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  if (width == 1)
+    image[offset] = static_cast<std::uint8_t>(bits & 0xFF);
+  else
+    StoreWord(image, offset, static_cast<std::uint16_t>(bits & 0xFFFF));
+}
+
+std::string Quoted(std::string_view text) {
+  std::string quoted = "\"";
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
+
+// Loads a document; on failure the reason says which file and why.
+std::optional<std::string> LoadDocument(pugi::xml_document& document, std::string_view path) {
+  if (!FileExists(path)) return Quoted(path) + " was not found";
+  const pugi::xml_parse_result parsed = document.load_file(ToFsPath(path).c_str());
+  if (parsed) return std::nullopt;
+  if (parsed.status == pugi::status_file_not_found || parsed.status == pugi::status_io_error)
+    return Quoted(path) + " cannot be read";
+  return Quoted(path) + " is not well-formed: " + parsed.description() + " at offset " +
+         std::to_string(parsed.offset);
+}
+
+// The element's text: empty without content, nothing when the content is
+// more than a single text.
+std::optional<std::string> ElementText(pugi::xml_node element) {
+  const pugi::xml_node first = element.first_child();
+  if (!first) return std::string();
+  if (first.next_sibling()) return std::nullopt;
+  if (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata) return std::nullopt;
+  return std::string(first.value());
+}
+
+class ImageBuilder {
+ public:
+  ImageBuilder(ConfigImage& image) : image_(image) {}
+
+  // Step 2: the rows of var.xml by child-node index, whatever their name.
+  std::optional<std::string> ReadTranslateTable(std::string_view varPath) {
+    pugi::xml_document document;
+    if (auto failure = LoadDocument(document, varPath)) return failure;
+    const pugi::xml_node root = document.document_element();
+    std::size_t row = 0;
+    for (pugi::xml_node node = root.first_child(); node && row < kTranslateRecordCount;
+         node = node.next_sibling(), ++row) {
+      const std::size_t base = row * kTranslateRecordSize;
+      for (const RecordField& field : kRecordFields) {
+        const std::string where = "var.xml, row " + std::to_string(row + 1) + ": attribute " +
+                                  field.attribute;
+        const pugi::xml_attribute attribute = node.attribute(field.attribute);
+        if (!attribute) return where + " is missing";
+        const auto value = ParseInteger(attribute.value());
+        if (!value) return where + " " + Quoted(attribute.value()) + " is no integer";
+        StoreNumber(image_, base + field.offset, field.width, *value);
+      }
+    }
+    return std::nullopt;
+  }
+
+  // Steps 3 to 5: the general parameters, the build's time and date, and
+  // ADDRESS_RTU with its fallback 1.
+  std::optional<std::string> ReadGeneralParameters(std::string_view pargenPath,
+                                                   const LocalDateTime& now) {
+    pugi::xml_document document;
+    if (auto failure = LoadDocument(document, pargenPath)) return failure;
+    const pugi::xml_node general = document.child("General_Parameter");
+    if (!general) return std::string("pargen.xml: element General_Parameter is missing");
+    for (const GeneralField& field : kGeneralFields) {
+      std::string text;
+      if (auto failure = ReadElement(general, field.element, text)) return failure;
+      if (field.width == 0) {
+        const CommunityName name = CopyCommunityName(text);
+        std::copy(name.begin(), name.end(), image_.begin() + static_cast<long>(field.offset));
+        continue;
+      }
+      const auto value = ParseInteger(text);
+      if (!value)
+        return "pargen.xml: element " + std::string(field.element) + " " + Quoted(text) +
+               " is no integer";
+      StoreNumber(image_, field.offset, field.width, *value);
+    }
+    StoreWord(image_, kBuildTimeOffset, PackBuildTime(now));
+    StoreWord(image_, kBuildDateOffset, PackBuildDate(now));
+
+    std::string text;
+    std::optional<std::int32_t> address;
+    if (!ReadElement(general, "ADDRESS_RTU", text)) address = ParseInteger(text);
+    StoreNumber(image_, kAddressRtuOffset, 1, address.value_or(1));
+    return std::nullopt;
+  }
+
+ private:
+  static std::optional<std::string> ReadElement(pugi::xml_node general, const char* name,
+                                                std::string& text) {
+    const std::string where = std::string("pargen.xml: element ") + name;
+    const pugi::xml_node element = general.child(name);
+    if (!element) return where + " is missing";
+    auto content = ElementText(element);
+    if (!content) return where + " holds more than a text";
+    text = std::move(*content);
+    return std::nullopt;
+  }
+
+  ConfigImage& image_;
+};
+
+// The code point at text[i], advancing i; nothing for a malformed sequence
+// (i then steps over one byte).
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int extra = 0;
+  char32_t cp = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = lead & 0x07;
+  } else {
+    return std::nullopt;
+  }
+  if (i + static_cast<std::size_t>(extra) > text.size()) return std::nullopt;
+  for (int k = 0; k < extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    cp = (cp << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kSmallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return std::nullopt;
+  i += static_cast<std::size_t>(extra);
+  return cp;
+}
+
+// The Windows-1252 byte of a code point, or "?".
+std::uint8_t Windows1252Byte(std::optional<char32_t> cp) {
+  struct Mapping {
+    char32_t cp;
+    std::uint8_t byte;
+  };
+  static constexpr Mapping kHighRow[] = {
+      {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
+      {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
+      {0x2039, 0x8B}, {0x0152, 0x8C}, {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92},
+      {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
+      {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
+      {0x017E, 0x9E}, {0x0178, 0x9F}};
+  if (!cp) return '?';
+  if (*cp < 0x80 || (*cp >= 0xA0 && *cp <= 0xFF)) return static_cast<std::uint8_t>(*cp);
+  for (const Mapping& m : kHighRow)
+    if (m.cp == *cp) return m.byte;
+  return '?';
+}
+
+}  // namespace
+
+std::uint16_t PackBuildTime(const LocalDateTime& now) {
+  const auto halvedSeconds = static_cast<unsigned>(now.second / 2) & 0x1F;
+  const auto minutes = static_cast<unsigned>(now.minute) & 0x3F;
+  const auto hours = static_cast<unsigned>(now.hour) & 0x1F;
+  return static_cast<std::uint16_t>((halvedSeconds << 11) | (minutes << 5) | hours);
+}
+
+std::uint16_t PackBuildDate(const LocalDateTime& now) {
+  const auto day = static_cast<unsigned>(now.day) & 0x1F;
+  const auto month = static_cast<unsigned>(now.month) & 0x0F;
+  const auto year = static_cast<unsigned>(now.year % 100) & 0x7F;
+  return static_cast<std::uint16_t>((day << 11) | (month << 7) | year);
+}
+
+CommunityName CopyCommunityName(std::string_view utf8) {
+  CommunityName field{};
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < kCommunityNameSize - 1 && i < utf8.size(); ++n)
+    field[n] = Windows1252Byte(NextCodePoint(utf8, i));
+  return field;
+}
+
+BuildOutcome BuildConfigImageFrom(std::string_view varPath, std::string_view pargenPath,
+                                  Clock& clock, ConfigImage& image) {
+  image.fill(0);
+  ImageBuilder builder(image);
+  std::optional<std::string> failure = builder.ReadTranslateTable(varPath);
+  if (!failure) {
+    // One reading serves both words, so time and date are of the same instant.
+    const LocalDateTime now = clock.Now();
+    failure = builder.ReadGeneralParameters(pargenPath, now);
+  }
+  if (!failure) return {};
+  return {false, std::string(kIncomplete) + *failure};
+}
+
+BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image) {
+  return BuildConfigImageFrom(JoinPath(projectDir, "var.xml"), JoinPath(projectDir, "pargen.xml"),
+                              clock, image);
+}
+
+std::string BankBinaryPath(std::string_view projectDir) {
+  return JoinPath(JoinPath(projectDir, "bin"), "bank1.bin");
+}
+
+void WriteBankBinary(std::string_view projectDir, const ConfigImage& image) {
+  WriteFileAtomically(BankBinaryPath(projectDir),
+                      std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+}
+
+}  // namespace fabrion
