@@ -1,0 +1,186 @@
+#include "tools/fabrion_cli/fabrion_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <sys/wait.h>
+
+#include "fakes/temp_folder.h"
+#include "firmware/bank_source.h"
+#include "firmware/config_image.h"
+
+namespace fabrion {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempFolder;
+using test::WriteFileBytes;
+
+const std::string kTable =
+    "<TCP_MASTER_TO_RTU_SLAVE><row DATA_TYPE=\"3\" RTU_ADDRESS=\"502\" TCP_ADD_DEV_1=\"192\" "
+    "TCP_ADD_DEV_2=\"168\" TCP_ADD_DEV_3=\"1\" TCP_ADD_DEV_4=\"125\" TCP_ADDRESS=\"1\" "
+    "N_POINT=\"8\" MNEMONIC=\"m\"/></TCP_MASTER_TO_RTU_SLAVE>";
+
+std::string Pargen(const std::string& mode) {
+  std::string xml = "<General_Parameter>";
+  for (const char* name : {"TCP_IP1", "TCP_IP2", "TCP_IP3", "TCP_IP4", "TCP_SUB1", "TCP_SUB2",
+                           "TCP_SUB3", "TCP_SUB4", "TCP_GAT1", "TCP_GAT2", "TCP_GAT3",
+                           "TCP_GAT4", "TCP_PORT"})
+    xml += std::string("<") + name + ">1</" + name + ">";
+  xml += "<SNMP_PUBLIC>pub</SNMP_PUBLIC><SNMP_PRIVATE>priv</SNMP_PRIVATE><BAUD>3</BAUD>"
+         "<PARITY>0</PARITY><TIME_OUT>1000</TIME_OUT><OFFSET>0</OFFSET><MODE>" +
+         mode + "</MODE><ADDRESS_RTU>9</ADDRESS_RTU></General_Parameter>";
+  return xml;
+}
+
+struct CliRun {
+  int code;
+  std::string out, err;
+};
+
+CliRun Cli(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = RunFabrionCli(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class FabrionCli : public ::testing::Test {
+ protected:
+  FabrionCli() {
+    std::filesystem::create_directories(folder / "p/bin");
+    WriteFileBytes(folder / "p/var.xml", kTable);
+    WriteFileBytes(folder / "p/pargen.xml", Pargen("1"));
+  }
+  TempFolder folder;
+};
+
+TEST_F(FabrionCli, ImageWritesBothFilesWithTheGivenTime) {
+  const CliRun run = Cli({"image", folder / "p", "--time", "2009-12-31T13:45:59"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  const std::string bank = ReadFileBytes(folder / "p/bin/bank1.bin");
+  ASSERT_EQ(bank.size(), 16384u);
+  EXPECT_EQ(bank.substr(15049, 5), "\xAD\xED\x09\xFE\x09");
+  EXPECT_EQ(bank.substr(0, 3), "\x03\xF6\x01");
+  ConfigImage image{};
+  std::copy(bank.begin(), bank.end(), image.begin());
+  EXPECT_EQ(ReadFileBytes(folder / "p/bin/bankg.c"), BankSourceText(image));
+}
+
+TEST_F(FabrionCli, IncompleteImageIsWrittenAndItsReasonGiven) {
+  WriteFileBytes(folder / "p/pargen.xml", Pargen("NAT"));
+  const CliRun run = Cli({"image", folder / "p/", "--time", "2000-01-01T00:00:00"});
+  EXPECT_EQ(run.code, 3);
+  EXPECT_EQ(run.err,
+            "The configuration image is incomplete: pargen.xml: element MODE \"NAT\" is no "
+            "integer.\n");
+  EXPECT_EQ(ReadFileBytes(folder / "p/bin/bank1.bin").substr(15042, 12),
+            std::string("\x03\x00\xE8\x03\x00\x00", 6) + std::string(6, '\0'));
+  EXPECT_TRUE(std::filesystem::exists(folder / "p/bin/bankg.c"));
+}
+
+TEST_F(FabrionCli, ImageWithoutBinFolderFailsWithTheSystemText) {
+  std::filesystem::remove_all(folder / "p/bin");
+  const CliRun run = Cli({"image", folder / "p"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "Cannot create file \"" + (folder / "p/bin/bank1.bin") +
+                         "\". No such file or directory.\n");
+}
+
+TEST(FabrionCliUsage, WrongCommandLinesExitWithTwo) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frob"},
+      {"image"},
+      {"image", "a", "b"},
+      {"image", "a", "--time"},
+      {"image", "a", "--time", "2009-12-31 13:45:59"},
+      {"image", "a", "--time", "2009-13-01T00:00:00"},
+      {"image", "a", "--time", "2009-02-29T00:00:00"},
+      {"image", "a", "--time", "2009-01-01T24:00:00"},
+      {"image", "a", "--time", "2009-01-01T00:00:00", "--time", "2009-01-01T00:00:00"},
+      {"image", "a", "--verbose"},
+      {"compose", "a", "b"},
+      {"compose", "a", "b", "c", "d"},
+  };
+  for (const auto& args : cases) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(run.out, "") << ::testing::PrintToString(args);
+    EXPECT_TRUE(run.err.starts_with("fabrion-cli: ")) << run.err;
+    EXPECT_NE(run.err.find("Usage: fabrion-cli image PROJECT_DIR"), std::string::npos) << run.err;
+  }
+}
+
+TEST(FabrionCliUsage, HelpGoesToStdout) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--help"}, "fabrion-cli: builds"},
+      {{"image", "--help"}, "Usage: fabrion-cli image PROJECT_DIR [--time YYYY-MM-DDTHH:MM:SS]\n"},
+      {{"compose", "x", "--help"}, "Usage: fabrion-cli compose MASTER BIN_DIR OUTPUT_FILE\n"},
+  };
+  for (const auto& [args, start] : cases) {
+    const CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.starts_with(start)) << run.out;
+    EXPECT_EQ(run.err, "");
+  }
+  EXPECT_EQ(Cli({"2000-02-29T00:00:00"}).code, 2);
+  EXPECT_EQ(Cli({"image", "--time", "2000-02-29T23:59:59", "--help"}).code, 0);
+}
+
+TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
+  ASSERT_EQ(Cli({"image", folder / "p"}).code, 0);
+  const std::string master = folder / "ravelin.sx";
+  WriteFileBytes(master, "S00600004844521B\r\nS2143880000102030405060708090A0B0C0D0E0F10D9\r\n"
+                         "S9030000FC\r\n");
+  CliRun run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.out, "1\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ReadFileBytes(folder / "p/New_ravelin.sx").size(), 18 + 512 * 78 + 12u);
+
+  run = Cli({"compose", folder / "none.sx", folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "-1\n");
+  EXPECT_EQ(run.err, "File *.Sx Not Found,Abort Procedure\n");
+
+  run = Cli({"compose", master, folder / "p/bin", folder / "p/"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.err, "File New *.Sx Not Found,Abort Procedure\n");
+
+  WriteFileBytes(master, "S9030000FC\r\n\r\n");
+  run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "0\n");  // the end record met before the failure, bank still pending
+  EXPECT_EQ(run.err, "File New Sx Not Create,Abort Procedure\n");
+  EXPECT_EQ(ReadFileBytes(folder / "p/New_ravelin.sx").size(), 18 + 512 * 78 + 12u);
+
+  WriteFileBytes(master, "S9030000FC\r\n");
+  test::MakeReadOnly(folder / "p/New_ravelin.sx");
+  run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(run.out, "-1\n");
+  EXPECT_EQ(run.err, "Cannot create file \"" + (folder / "p/New_ravelin.sx") +
+                         "\". Permission denied.\n");
+}
+
+// The installed program itself: its exit codes reach the shell.
+TEST_F(FabrionCli, ProgramExitCodesReachTheShell) {
+  auto exitCode = [](const std::string& arguments) {
+    const int status = std::system(("'" FABRION_CLI_PATH "' " + arguments + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  const std::string project = "'" + (folder / "p") + "'";
+  EXPECT_EQ(exitCode("image " + project + " --time 2026-12-09T08:00:00"), 0);
+  WriteFileBytes(folder / "p/pargen.xml", Pargen("x"));
+  EXPECT_EQ(exitCode("image " + project), 3);
+  EXPECT_EQ(exitCode("image"), 2);
+  EXPECT_EQ(exitCode("--help"), 0);
+  EXPECT_EQ(exitCode("compose none.sx " + project + "/bin out.sx"), 1);
+}
+
+}  // namespace
+}  // namespace fabrion
