@@ -4,7 +4,9 @@
 #include <pugixml.hpp>
 
 #include "documents/integer_rule.h"
+#include "documents/xml_load.h"
 #include "platform/atomic_file.h"
+#include "platform/error.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
 
@@ -64,23 +66,21 @@ std::string Quoted(std::string_view text) {
 
 // Loads a document; on failure the reason says which file and why.
 std::optional<std::string> LoadDocument(pugi::xml_document& document, std::string_view path) {
-  if (!FileExists(path)) return Quoted(path) + " was not found";
-  const pugi::xml_parse_result parsed = document.load_file(ToFsPath(path).c_str());
-  if (parsed) return std::nullopt;
-  if (parsed.status == pugi::status_file_not_found || parsed.status == pugi::status_io_error)
-    return Quoted(path) + " cannot be read";
-  return Quoted(path) + " is not well-formed: " + parsed.description() + " at offset " +
-         std::to_string(parsed.offset);
+  try {
+    LoadXmlFile(path, document);
+  } catch (const DocumentParseError& e) {
+    return Quoted(path) + " is not well-formed: " + e.what();
+  } catch (const Error& e) {
+    return std::string(e.what());
+  }
+  return std::nullopt;
 }
 
-// The element's text: empty without content, nothing when the content is
-// more than a single text.
-std::optional<std::string> ElementText(pugi::xml_node element) {
-  const pugi::xml_node first = element.first_child();
-  if (!first) return std::string();
-  if (first.next_sibling()) return std::nullopt;
-  if (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata) return std::nullopt;
-  return std::string(first.value());
+// Text that is only blanks and line ends between rows is no row.
+bool IsLayoutText(pugi::xml_node node) {
+  if (node.type() != pugi::node_pcdata) return false;
+  const std::string_view text = node.value();
+  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
 class ImageBuilder {
@@ -94,7 +94,8 @@ class ImageBuilder {
     const pugi::xml_node root = document.document_element();
     std::size_t row = 0;
     for (pugi::xml_node node = root.first_child(); node && row < kTranslateRecordCount;
-         node = node.next_sibling(), ++row) {
+         node = node.next_sibling()) {
+      if (IsLayoutText(node)) continue;
       const std::size_t base = row * kTranslateRecordSize;
       for (const RecordField& field : kRecordFields) {
         const std::string where = "var.xml, row " + std::to_string(row + 1) + ": attribute " +
@@ -105,6 +106,7 @@ class ImageBuilder {
         if (!value) return where + " " + Quoted(attribute.value()) + " is no integer";
         StoreNumber(image_, base + field.offset, field.width, *value);
       }
+      ++row;
     }
     return std::nullopt;
   }

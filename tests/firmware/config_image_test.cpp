@@ -142,12 +142,24 @@ TEST_F(ConfigImageBuild, RowsAreChildNodesByIndexWhateverTheirName) {
   EXPECT_EQ(image, ExpectedImage()) << FirstDifference(image, ExpectedImage());
 }
 
+TEST_F(ConfigImageBuild, IndentedDocumentsReadTheSame) {
+  Write("\xEF\xBB\xBF<TCP_MASTER_TO_RTU_SLAVE>\r\n  " + kRow1 + "\r\n\t" + kRow2 +
+            "\r\n</TCP_MASTER_TO_RTU_SLAVE>\r\n",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + Pargen(DefaultElements()) + "\n");
+  const BuildOutcome outcome = Build();
+  EXPECT_TRUE(outcome.complete) << outcome.reason;
+  EXPECT_EQ(image, ExpectedImage()) << FirstDifference(image, ExpectedImage());
+}
+
 TEST_F(ConfigImageBuild, EmptyTableGivesZeroTranslateAreaAndCompleteGeneralBlock) {
-  Write("<TCP_MASTER_TO_RTU_SLAVE/>", Pargen(DefaultElements()));
-  EXPECT_TRUE(Build().complete);
-  ConfigImage expected = ExpectedImage();
-  std::fill(expected.begin(), expected.begin() + 14000, 0);
-  EXPECT_EQ(image, expected) << FirstDifference(image, expected);
+  for (const char* table : {"<TCP_MASTER_TO_RTU_SLAVE/>", "<TCP_MASTER_TO_RTU_SLAVE> \r\n</TCP_MASTER_TO_RTU_SLAVE>"}) {
+    Write(std::string(table), Pargen(DefaultElements()));
+    const BuildOutcome outcome = Build();
+    EXPECT_TRUE(outcome.complete) << table << ": " << outcome.reason;
+    ConfigImage expected = ExpectedImage();
+    std::fill(expected.begin(), expected.begin() + 14000, 0);
+    EXPECT_EQ(image, expected) << table << ": " << FirstDifference(image, expected);
+  }
 }
 
 TEST_F(ConfigImageBuild, RowsAfterThe1400thAreIgnored) {
@@ -225,11 +237,13 @@ const std::string kFullPargen = Pargen(DefaultElements());
 INSTANTIATE_TEST_SUITE_P(
     Failures, ConfigImageGuard,
     ::testing::Values(
-        GuardCase{"VarMissing", std::nullopt, kFullPargen, 0, "{var.xml} was not found"},
+        GuardCase{"VarMissing", std::nullopt, kFullPargen, 0,
+                  "Cannot open file {var.xml}. No such file or directory"},
         GuardCase{"VarNotWellFormed", std::string("<TCP_MASTER_TO_RTU_SLAVE><row>"), kFullPargen,
-                  0, "{var.xml} is not well-formed: Start-end tags mismatch at offset 29"},
+                  0, "{var.xml} is not well-formed: Start-end tags mismatch\nLine: 1\n"
+                  "<TCP_MASTER_TO_RTU_SLAVE><row>"},
         GuardCase{"VarEmptyFile", std::string(""), kFullPargen, 0,
-                  "{var.xml} is not well-formed: No document element found at offset 0"},
+                  "{var.xml} is not well-formed: No document element found\nLine: 1\n"},
         GuardCase{"RowLacksNPoint",
                   Table(kRow1 + Row(R"(DATA_TYPE="1" RTU_ADDRESS="-1" TCP_ADD_DEV_1="10" )"
                                     R"(TCP_ADD_DEV_2="0" TCP_ADD_DEV_3="0" TCP_ADD_DEV_4="-1" )"
@@ -240,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "var.xml, row 2: attribute RTU_ADDRESS \"65535 \" is no integer"},
         GuardCase{"TextBetweenRows", Table(kRow1 + "stray" + kRow2), kFullPargen, 10,
                   "var.xml, row 2: attribute DATA_TYPE is missing"},
-        GuardCase{"PargenMissing", kFullTable, std::nullopt, 14000, "{pargen.xml} was not found"},
+        GuardCase{"CommentBetweenRows", Table(kRow1 + "<!-- pump -->" + kRow2), kFullPargen, 10,
+                  "var.xml, row 2: attribute DATA_TYPE is missing"},
+        GuardCase{"PargenMissing", kFullTable, std::nullopt, 14000,
+                  "Cannot open file {pargen.xml}. No such file or directory"},
         GuardCase{"PargenOtherRoot", kFullTable, std::string("<Parameters><MODE>1</MODE></Parameters>"),
                   14000, "pargen.xml: element General_Parameter is missing"},
         GuardCase{"FirstElementMissing", kFullTable, Pargen(Without("TCP_IP1")), 14000,
@@ -263,6 +280,8 @@ TEST_F(ConfigImageBuild, UnreadableDocumentIsAFailure) {
   std::filesystem::create_directory(folder / "var.xml");
   const BuildOutcome outcome = Build();
   EXPECT_FALSE(outcome.complete);
+  EXPECT_EQ(outcome.reason, "The configuration image is incomplete: Cannot open file \"" +
+                                (folder / "var.xml") + "\". Is a directory");
   EXPECT_EQ(image, ConfigImage{});
 }
 
