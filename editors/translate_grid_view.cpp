@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <algorithm>
@@ -155,6 +157,20 @@ bool TranslateGridView::edit(const QModelIndex& index, EditTrigger trigger, QEve
 
 void TranslateGridView::commitData(QWidget* editor) {
   if (editor && editor == editor_) QTableView::commitData(editor);
+}
+
+void TranslateGridView::contextMenuEvent(QContextMenuEvent* event) {
+  if (IsEditing()) return;
+  QMenu menu(this);
+  auto add = [&](const QString& caption, QKeySequence::StandardKey key, void (TranslateGridView::*run)()) {
+    QAction* action = menu.addAction(caption + '\t' + QKeySequence(key).toString(QKeySequence::NativeText));
+    connect(action, &QAction::triggered, this, run);
+  };
+  add("Cut", QKeySequence::Cut, &TranslateGridView::CutSelection);
+  add("Copy", QKeySequence::Copy, &TranslateGridView::CopySelection);
+  add("Paste", QKeySequence::Paste, &TranslateGridView::PasteClipboard);
+  add("Delete", QKeySequence::Delete, &TranslateGridView::ClearSelection);
+  menu.exec(event->globalPos());
 }
 
 void TranslateGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
