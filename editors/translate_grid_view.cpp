@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QHeaderView>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
