@@ -85,7 +85,7 @@ bool IsLayoutText(pugi::xml_node node) {
 
 class ImageBuilder {
  public:
-  ImageBuilder(ConfigImage& image) : image_(image) {}
+  explicit ImageBuilder(ConfigImage& image) : image_(image) {}
 
   // Step 2: the rows of var.xml by child-node index, whatever their name.
   std::optional<std::string> ReadTranslateTable(std::string_view varPath) {
@@ -124,7 +124,7 @@ class ImageBuilder {
       if (auto failure = ReadElement(general, field.element, text)) return failure;
       if (field.width == 0) {
         const CommunityName name = CopyCommunityName(text);
-        std::copy(name.begin(), name.end(), image_.begin() + static_cast<long>(field.offset));
+        std::copy(name.begin(), name.end(), image_.begin() + static_cast<std::ptrdiff_t>(field.offset));
         continue;
       }
       const auto value = ParseInteger(text);
@@ -210,6 +210,20 @@ std::uint8_t Windows1252Byte(std::optional<char32_t> cp) {
   return '?';
 }
 
+BuildOutcome BuildFromDocuments(std::string_view varPath, std::string_view pargenPath,
+                                Clock& clock, ConfigImage& image) {
+  image.fill(0);
+  ImageBuilder builder(image);
+  std::optional<std::string> failure = builder.ReadTranslateTable(varPath);
+  if (!failure) {
+    // One reading serves both words, so time and date are of the same instant.
+    const LocalDateTime now = clock.Now();
+    failure = builder.ReadGeneralParameters(pargenPath, now);
+  }
+  if (!failure) return {};
+  return {false, std::string(kIncomplete) + *failure};
+}
+
 }  // namespace
 
 std::uint16_t PackBuildTime(const LocalDateTime& now) {
@@ -234,22 +248,8 @@ CommunityName CopyCommunityName(std::string_view utf8) {
   return field;
 }
 
-BuildOutcome BuildConfigImageFrom(std::string_view varPath, std::string_view pargenPath,
-                                  Clock& clock, ConfigImage& image) {
-  image.fill(0);
-  ImageBuilder builder(image);
-  std::optional<std::string> failure = builder.ReadTranslateTable(varPath);
-  if (!failure) {
-    // One reading serves both words, so time and date are of the same instant.
-    const LocalDateTime now = clock.Now();
-    failure = builder.ReadGeneralParameters(pargenPath, now);
-  }
-  if (!failure) return {};
-  return {false, std::string(kIncomplete) + *failure};
-}
-
 BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image) {
-  return BuildConfigImageFrom(JoinPath(projectDir, "var.xml"), JoinPath(projectDir, "pargen.xml"),
+  return BuildFromDocuments(JoinPath(projectDir, "var.xml"), JoinPath(projectDir, "pargen.xml"),
                               clock, image);
 }
 

@@ -34,11 +34,8 @@ struct BuildOutcome {
 
 // Fills image from projectDir's var.xml and pargen.xml; never throws. The
 // first failure ends the build: what was stored stays, the rest stays zero.
+// The clock is read once, for both the build's time and its date.
 BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image);
-
-// The same build from the two documents' paths; the clock is read once.
-BuildOutcome BuildConfigImageFrom(std::string_view varPath, std::string_view pargenPath,
-                                  Clock& clock, ConfigImage& image);
 
 // The halved seconds in bits 15-11, the minutes in 10-5, the hours in 4-0.
 std::uint16_t PackBuildTime(const LocalDateTime& now);
