@@ -1,0 +1,154 @@
+// libFuzzer target: arbitrary bytes as the master firmware file. The composer
+// must agree with a plain model of the merge written here, line for line.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "firmware/firmware_composer.h"
+#include "firmware/line_reader.h"
+#include "platform/error.h"
+#include "platform/message_boxes.h"
+#include "platform/progress_indicator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void Require(bool holds) {
+  if (!holds) std::abort();
+}
+
+class Progress : public fabrion::ProgressIndicator {
+ public:
+  void SetMaximum(int maximum) override { maximum_ = maximum; }
+  void SetPosition(int position) override { position_ = position; }
+  int Position() const override { return position_; }
+  int Maximum() const override { return maximum_; }
+
+ private:
+  int maximum_ = 0, position_ = 0;
+};
+
+class Messages : public fabrion::MessageBoxes {
+ public:
+  void ShowMessage(const std::string& text) override { shown.push_back(text); }
+  void ShowError(const std::string& text) override { shown.push_back(text); }
+  void ShowGeneralError(const std::string& text) override { shown.push_back(text); }
+  std::vector<std::string> shown;
+};
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct Model {
+  std::string output;
+  int result = -1;
+  bool ranToEnd = true;
+};
+
+int Hex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+Model MergeModel(const std::string& master, const std::string& records) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < master.size()) {
+    std::size_t lf = master.find('\n', start);
+    std::string line = master.substr(start, lf == std::string::npos ? std::string::npos : lf - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    if (lf == std::string::npos) break;
+    start = lf + 1;
+  }
+  Model model;
+  bool pending = true;
+  for (const std::string& line : lines) {
+    if (line.empty()) {
+      model.ranToEnd = false;
+      return model;
+    }
+    if (line.rfind("S2", 0) == 0) {
+      if (line.size() < 10) {
+        model.ranToEnd = false;
+        return model;
+      }
+      std::uint32_t address = 0;
+      for (std::size_t i = 4; i < 10; ++i) {
+        if (Hex(line[i]) < 0) {
+          model.ranToEnd = false;
+          return model;
+        }
+        address = address * 16 + static_cast<std::uint32_t>(Hex(line[i]));
+      }
+      if (address >= 0x388000 && address <= 0x38BFFF) {
+        if (pending) model.output += records;
+        pending = false;
+        continue;
+      }
+    } else if (line.rfind("S9", 0) == 0) {
+      model.result = pending ? 0 : 1;
+    }
+    model.output += line + "\r\n";
+  }
+  return model;
+}
+
+struct Folder {
+  Folder() {
+    path = fs::temp_directory_path() / ("fabrion-fuzz-compose-" + std::to_string(std::random_device()()));
+    fs::create_directories(path / "bin");
+    std::string bank(16384, '\0');
+    for (std::size_t i = 0; i < bank.size(); ++i) bank[i] = static_cast<char>(i * 7);
+    std::ofstream(path / "bin/bank1.bin", std::ios::binary) << bank;
+    // The bank's records, once, from a master that is one window record.
+    std::ofstream(path / "ravelin.sx", std::ios::binary) << "S2243880000\n";
+    Progress progress;
+    Messages messages;
+    fabrion::ComposeFirmware(1, (path / "ravelin.sx").string(), (path / "bin").string(),
+                             "New_ravelin.sx", path.string(), progress, messages);
+    records = ReadAll(path / "New_ravelin.sx");
+    Require(records.size() == 512 * 78);
+  }
+  fs::path path;
+  std::string records;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Folder folder;
+  const std::string master(reinterpret_cast<const char*>(data), size);
+  std::error_code ec;
+  fs::remove(folder.path / "New_ravelin.sx", ec);
+  std::ofstream(folder.path / "ravelin.sx", std::ios::binary | std::ios::trunc) << master;
+
+  Progress progress;
+  Messages messages;
+  const fabrion::ComposeOutcome outcome =
+      fabrion::ComposeFirmware(1, (folder.path / "ravelin.sx").string(), (folder.path / "bin").string(),
+                               "New_ravelin.sx", folder.path.string(), progress, messages);
+  const Model model = MergeModel(master, folder.records);
+  Require(outcome.ranToEnd == model.ranToEnd);
+  Require(outcome.ranToEnd ? messages.shown.empty() : messages.shown.size() == 1);
+  Require(!fs::exists(folder.path / "bin/Bin.sx"));
+  Require(progress.Position() == progress.Maximum());
+  if (outcome.ranToEnd) {
+    Require(outcome.result == model.result);
+    Require(ReadAll(folder.path / "New_ravelin.sx") == model.output);
+  } else {
+    Require(!fs::exists(folder.path / "New_ravelin.sx"));
+  }
+  return 0;
+}
