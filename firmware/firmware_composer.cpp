@@ -97,7 +97,8 @@ class RemoveOnExit {
   explicit RemoveOnExit(std::string path) : path_(std::move(path)) {}
   ~RemoveOnExit() {
     std::error_code ignored;
-    std::filesystem::remove(ToFsPath(path_), ignored);
+    const std::filesystem::path path = ToFsPath(path_);
+    if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
   }
   RemoveOnExit(const RemoveOnExit&) = delete;
   RemoveOnExit& operator=(const RemoveOnExit&) = delete;

@@ -323,6 +323,7 @@ TEST_F(Composer, BankRecordsFileThatCannotBeCreatedThrows) {
               "Cannot create file \"" + (folder / "bin/Bin.sx") + "\". Is a directory");
   }
   EXPECT_FALSE(OutputExists());
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "bin/Bin.sx"));  // not ours to remove
 }
 
 TEST_F(Composer, OutputMayReplaceTheMasterItself) {
