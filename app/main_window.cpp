@@ -4,11 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <memory>
 
 #include "app/about_dialog.h"
 #include "documents/pargen_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
+#include "firmware/bank_source.h"
+#include "firmware/config_image.h"
 #include "firmware/generate_firmware_dialog.h"
 #include "net/ping_device.h"
 #include "net/ping_dialog.h"
@@ -145,6 +148,22 @@ void TFFabrioneFirmWare::btn_str_lng1aClick(QPushButton* button) {
 
 void TFFabrioneFirmWare::CreateBinaClick() {
   services_.pump.ProcessEvents();
+  // bank1.bin and bankg.c are written from the image as the build left it,
+  // but an incomplete image never reaches the Generate Firmware dialog.
+  const std::string& projectDir = store_.Fields().ProjectDir;
+  auto image = std::make_unique<ConfigImage>();
+  const BuildOutcome outcome = BuildConfigImage(projectDir, services_.clock, *image);
+  try {
+    WriteBankBinary(projectDir, *image);
+    WriteBankSource(projectDir, *image);
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+    return;
+  }
+  if (!outcome.complete) {
+    services_.messages.ShowGeneralError(outcome.reason);
+    return;
+  }
   if (dialogs_.modifyFileSx) dialogs_.modifyFileSx->exec();
 }
 

@@ -1,21 +1,72 @@
 #pragma once
 // "Generate Firmware": composes the new firmware file and starts the flash tool.
 #include <QDialog>
+#include <memory>
+#include <string>
 
 #include "platform/services.h"
+
+class QComboBox;
+class QFrame;
+class QProgressBar;
+class QPushButton;
 
 namespace fabrion {
 
 class ProjectStore;
+namespace qt {
+class ProgressBarIndicator;
+}
+
+// The master firmware file's name in MASTER, and the composed file's prefix.
+inline constexpr const char* kMasterFileName = "ravelin.sx";
+inline constexpr const char* kOutputPrefix = "New_";
 
 class TFModifyFileSx : public QDialog {
   Q_OBJECT
  public:
   TFModifyFileSx(ProjectStore& store, Services services, QWidget* parent = nullptr);
+  ~TFModifyFileSx() override;
+
+  // Each opening: the placement, COM1, an empty bar, the values anew; the
+  // button is enabled only when the master file is there and MASTER became
+  // the current folder.
+  void FormShow();
+  // "Execute update firmware": compose, then start the flash tool, but only
+  // when the composition just run went to its end.
+  void LbButton2Click();
+  // Composes the firmware file; true when the composition ran to its end.
+  // Throws Error when a file cannot be created or opened.
+  bool ExeModFileSxClick();
+  // Starts the flash tool with the composed file and the chosen port.
+  void ExeUpdateFirClick();
+  void LbButton1Click();
+
+  // The composed file: project folder + output name (empty before FormShow succeeded).
+  std::string OutputPath() const;
+  qt::ProgressBarIndicator& Progress() { return *progress_; }
+
+  QComboBox* cbport = nullptr;
+  QPushButton* LbButton2 = nullptr;
+  QProgressBar* Avanzamento = nullptr;
+  QFrame* Shape1 = nullptr;
+  QPushButton* LbButton1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void PlaceOnScreen();
+
   ProjectStore& store_;
   Services services_;
+  std::unique_ptr<qt::ProgressBarIndicator> progress_;
+  bool openedBefore_ = false;
+  int bank_ = 1;
+  std::string masterName_;
+  std::string outputName_;
+  std::string projectFolder_;
+  std::string binFolder_;
 };
 
 }  // namespace fabrion
