@@ -53,7 +53,10 @@ TFModifyFileSx::TFModifyFileSx(ProjectStore& store, Services services, QWidget* 
   LbButton1->setGeometry(kClientWidth - 25 - 4, 4, 25, 17);
   LbButton1->setStyleSheet(LbButton1->styleSheet() + "QPushButton { padding: 0px; }");
 
+  // At 153 pixels the caption fits only without a picture beside it.
   LbButton2 = qt::MakeFlatButton("Execute update firmware", QStyle::SP_MediaPlay, this);
+  LbButton2->setIcon(QIcon());
+  LbButton2->setStyleSheet(LbButton2->styleSheet() + "QPushButton { padding: 1px 2px; }");
   LbButton2->setGeometry((kClientWidth - 153) / 2, 142, 153, 23);
 
   cbport = new QComboBox(this);

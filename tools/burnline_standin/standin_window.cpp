@@ -43,7 +43,7 @@ StandinReport MakeStandinReport(const std::string& parameters) {
 StandinWindow::StandinWindow(const StandinReport& report, QWidget* parent) : QWidget(parent) {
   setWindowTitle(QString::fromUtf8(kFlashToolName.data(), kFlashToolName.size()) + " (stand-in)");
   qt::ApplyLook(this);
-  resize(560, 520);
+  resize(560, 600);
 
   auto* heading = new QLabel(kStandinName, this);
   heading->setFont(qt::ProgramFont(10, true));
