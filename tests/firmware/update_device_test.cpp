@@ -64,10 +64,9 @@ class UpdateDeviceTest : public QObject {
       fs::create_directories(root / "MASTER");
       fs::copy_file(FABRION_DEMO_MASTER, root / "MASTER" / "ravelin.sx");
       InstallRecordingFlashTool(root / "Burnline.exe");
-      Services services = fakes.services();
-      windows = CreateProgramWindows(
-          store, realShell ? Services{fakes.messages, shell, fakes.picker, fakes.pump, fakes.clock} : services,
-          root.string());
+      const Services f = fakes.services();
+      const Services withRealShell{f.messages, shell, f.picker, f.pump, f.clock, f.echo};
+      windows = CreateProgramWindows(store, realShell ? withRealShell : f, root.string());
       TFsaveproj* newProject = windows.dialogs.saveproj;
       newProject->SetDestination(store.Fields().ProjectsDir);
       newProject->NameField()->setText("demo");
