@@ -13,6 +13,11 @@
 #include "platform/error.h"
 #include "standin_window.h"
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
@@ -36,6 +41,37 @@ int Check(const char* path) {
   }
 }
 
+// The parameter string as the program passed it. On Windows the C runtime
+// would strip its quotes, so it is taken from the raw command line (UTF-8,
+// where the separator arrives as the pilcrow C2 B6); elsewhere it is the one
+// argument, rejoined should a shell have split it at blanks.
+std::string ParameterString(int argc, char* argv[]) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  const wchar_t* line = GetCommandLineW();
+  if (*line == L'"') {
+    for (++line; *line && *line != L'"'; ++line) {
+    }
+    if (*line) ++line;
+  } else {
+    while (*line && *line != L' ' && *line != L'\t') ++line;
+  }
+  while (*line == L' ' || *line == L'\t') ++line;
+  const int size = WideCharToMultiByte(CP_UTF8, 0, line, -1, nullptr, 0, nullptr, nullptr);
+  std::string parameters(size > 0 ? size - 1 : 0, '\0');
+  if (size > 1) WideCharToMultiByte(CP_UTF8, 0, line, -1, parameters.data(), size, nullptr, nullptr);
+  return parameters;
+#else
+  std::string parameters;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) parameters += ' ';
+    parameters += argv[i];
+  }
+  return parameters;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -50,14 +86,7 @@ int main(int argc, char* argv[]) {
     }
     return Check(argv[2]);
   }
-  // The program passes one parameter string; a shell that split it at blanks
-  // is undone by joining the pieces again.
-  std::string parameters;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) parameters += ' ';
-    parameters += argv[i];
-  }
-  const fabrion::StandinReport report = fabrion::MakeStandinReport(parameters);
+  const fabrion::StandinReport report = fabrion::MakeStandinReport(ParameterString(argc, argv));
 
   QApplication application(argc, argv);
   fabrion::StandinWindow window(report);
