@@ -76,18 +76,16 @@ std::optional<std::string> LoadDocument(pugi::xml_document& document, std::strin
   return std::nullopt;
 }
 
-// Text that is only blanks and line ends between rows is no row.
-bool IsLayoutText(pugi::xml_node node) {
-  if (node.type() != pugi::node_pcdata) return false;
-  const std::string_view text = node.value();
-  return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
-}
+// Only elements are rows, whatever their name: comments, processing
+// instructions and stray text between them are passed over, as the Translate
+// Table dialog passes them over, so the image holds the rows the user sees.
+bool IsRow(pugi::xml_node node) { return node.type() == pugi::node_element; }
 
 class ImageBuilder {
  public:
   explicit ImageBuilder(ConfigImage& image) : image_(image) {}
 
-  // Step 2: the rows of var.xml by child-node index, whatever their name.
+  // Step 2: the rows of var.xml in document order, whatever their name.
   std::optional<std::string> ReadTranslateTable(std::string_view varPath) {
     pugi::xml_document document;
     if (auto failure = LoadDocument(document, varPath)) return failure;
@@ -95,7 +93,7 @@ class ImageBuilder {
     std::size_t row = 0;
     for (pugi::xml_node node = root.first_child(); node && row < kTranslateRecordCount;
          node = node.next_sibling()) {
-      if (IsLayoutText(node)) continue;
+      if (!IsRow(node)) continue;
       const std::size_t base = row * kTranslateRecordSize;
       for (const RecordField& field : kRecordFields) {
         const std::string where = "var.xml, row " + std::to_string(row + 1) + ": attribute " +
