@@ -261,6 +261,25 @@ class UpdateDeviceTest : public QObject {
     }
   }
 
+  void ProgressBarShowsItsEndsExactlyAndClampsTheRest() {
+    QProgressBar bar;
+    bar.setFixedSize(417, 24);
+    bar.show();
+    qt::ProgressBarIndicator progress(&bar);
+    progress.SetMaximum(0);  // nothing to count yet: no division by zero
+    progress.SetPosition(5);
+    QCOMPARE(progress.Position(), 0);
+    progress.SetMaximum(1'000'000);
+    const int before = progress.Repaints();
+    for (int i = 1; i < 1000; ++i) progress.SetPosition(i);  // well under one pixel
+    QCOMPARE(progress.Repaints(), before);
+    progress.SetPosition(2'000'000);
+    QCOMPARE(progress.Position(), 1'000'000);
+    QCOMPARE(bar.value(), 1'000'000);
+    progress.SetPosition(-3);
+    QCOMPARE(bar.value(), 0);
+  }
+
   void OpensCentredThenWithItsLowerEdgeOnTheMiddleLine() {
     Program p(false);
     QScreen* screen = QGuiApplication::primaryScreen();
