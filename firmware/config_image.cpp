@@ -35,13 +35,16 @@ struct GeneralField {
   std::size_t width;
 };
 constexpr GeneralField kGeneralFields[] = {
-    {"TCP_IP1", 15000, 1},  {"TCP_IP2", 15001, 1},      {"TCP_IP3", 15002, 1},
-    {"TCP_IP4", 15003, 1},  {"TCP_SUB1", 15004, 1},     {"TCP_SUB2", 15005, 1},
-    {"TCP_SUB3", 15006, 1}, {"TCP_SUB4", 15007, 1},     {"TCP_GAT1", 15008, 1},
-    {"TCP_GAT2", 15009, 1}, {"TCP_GAT3", 15010, 1},     {"TCP_GAT4", 15011, 1},
-    {"TCP_PORT", 15012, 2}, {"SNMP_PUBLIC", 15014, 0},  {"SNMP_PRIVATE", 15028, 0},
-    {"BAUD", 15042, 1},     {"PARITY", 15043, 1},       {"TIME_OUT", 15044, 2},
-    {"OFFSET", 15046, 2},   {"MODE", 15048, 1}};
+    {"TCP_IP1", kIpOffset, 1},           {"TCP_IP2", kIpOffset + 1, 1},
+    {"TCP_IP3", kIpOffset + 2, 1},       {"TCP_IP4", kIpOffset + 3, 1},
+    {"TCP_SUB1", kSubnetOffset, 1},      {"TCP_SUB2", kSubnetOffset + 1, 1},
+    {"TCP_SUB3", kSubnetOffset + 2, 1},  {"TCP_SUB4", kSubnetOffset + 3, 1},
+    {"TCP_GAT1", kGatewayOffset, 1},     {"TCP_GAT2", kGatewayOffset + 1, 1},
+    {"TCP_GAT3", kGatewayOffset + 2, 1}, {"TCP_GAT4", kGatewayOffset + 3, 1},
+    {"TCP_PORT", kTcpPortOffset, 2},     {"SNMP_PUBLIC", kSnmpPublicOffset, 0},
+    {"SNMP_PRIVATE", kSnmpPrivateOffset, 0}, {"BAUD", kBaudOffset, 1},
+    {"PARITY", kParityOffset, 1},        {"TIME_OUT", kTimeOutOffset, 2},
+    {"OFFSET", kDataOffsetOffset, 2},    {"MODE", kModeOffset, 1}};
 
 void StoreWord(ConfigImage& image, std::size_t offset, std::uint16_t word) {
   image[offset] = static_cast<std::uint8_t>(word & 0xFF);

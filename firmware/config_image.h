@@ -14,12 +14,24 @@ struct LocalDateTime;
 inline constexpr std::size_t kConfigImageSize = 16384;
 using ConfigImage = std::array<std::uint8_t, kConfigImageSize>;
 
-// Where the fields stand in the image.
+// Where the fields stand in the image: the translate table from offset 0,
+// then the general block; words are little-endian.
 inline constexpr std::size_t kTranslateRecordSize = 10;
 inline constexpr std::size_t kTranslateRecordCount = 1400;
 inline constexpr std::size_t kGeneralBlockOffset = 15000;
-inline constexpr std::size_t kBuildTimeOffset = 15049;
-inline constexpr std::size_t kBuildDateOffset = 15051;
+inline constexpr std::size_t kIpOffset = 15000;          // four octets
+inline constexpr std::size_t kSubnetOffset = 15004;      // four octets
+inline constexpr std::size_t kGatewayOffset = 15008;     // four octets
+inline constexpr std::size_t kTcpPortOffset = 15012;     // word
+inline constexpr std::size_t kSnmpPublicOffset = 15014;  // community-name field
+inline constexpr std::size_t kSnmpPrivateOffset = 15028; // community-name field
+inline constexpr std::size_t kBaudOffset = 15042;
+inline constexpr std::size_t kParityOffset = 15043;
+inline constexpr std::size_t kTimeOutOffset = 15044;     // word
+inline constexpr std::size_t kDataOffsetOffset = 15046;  // word: the system data offset
+inline constexpr std::size_t kModeOffset = 15048;
+inline constexpr std::size_t kBuildTimeOffset = 15049;   // word
+inline constexpr std::size_t kBuildDateOffset = 15051;   // word
 inline constexpr std::size_t kAddressRtuOffset = 15053;
 
 inline constexpr std::size_t kCommunityNameSize = 14;

@@ -7,25 +7,6 @@
 namespace fabrion {
 namespace {
 
-// Offsets of the image's fields.
-constexpr std::size_t kRecordBytes = 10;
-constexpr std::size_t kRows = 1400;
-constexpr std::size_t kIp = 15000;
-constexpr std::size_t kSubnet = 15004;
-constexpr std::size_t kGateway = 15008;
-constexpr std::size_t kTcpPort = 15012;
-constexpr std::size_t kSnmpPublic = 15014;
-constexpr std::size_t kSnmpPrivate = 15028;
-constexpr std::size_t kCommunityBytes = 14;
-constexpr std::size_t kBaud = 15042;
-constexpr std::size_t kParity = 15043;
-constexpr std::size_t kTimeOut = 15044;
-constexpr std::size_t kOffset = 15046;
-constexpr std::size_t kMode = 15048;
-constexpr std::size_t kBuildTime = 15049;
-constexpr std::size_t kBuildDate = 15051;
-constexpr std::size_t kAddressRtu = 15053;
-
 constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 unsigned Word(const ConfigImage& image, std::size_t offset) {
@@ -41,7 +22,7 @@ std::string Dotted(const ConfigImage& image, std::size_t offset) {
 // would show them where they are printable ASCII, as \xNN otherwise.
 std::string Community(const ConfigImage& image, std::size_t offset) {
   std::string name = "\"";
-  for (std::size_t i = 0; i < kCommunityBytes && image[offset + i] != 0; ++i) {
+  for (std::size_t i = 0; i < kCommunityNameSize && image[offset + i] != 0; ++i) {
     const std::uint8_t c = image[offset + i];
     if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
       name.push_back(static_cast<char>(c));
@@ -86,7 +67,7 @@ std::string BuildStamp(unsigned time, unsigned date) {
 }
 
 std::string RowText(const ConfigImage& image, std::size_t row) {
-  const std::size_t at = row * kRecordBytes;
+  const std::size_t at = row * kTranslateRecordSize;
   const unsigned type = image[at];
   const auto name = DataTypeName(static_cast<int>(type));
   const std::string typeText =
@@ -103,22 +84,22 @@ std::string RowText(const ConfigImage& image, std::size_t row) {
 ImageReport DescribeConfigImage(const ConfigImage& image) {
   ImageReport report;
   auto& g = report.general;
-  g.push_back("IP " + Dotted(image, kIp));
-  g.push_back("Subnet mask " + Dotted(image, kSubnet));
-  g.push_back("Default gateway " + Dotted(image, kGateway));
-  g.push_back("Modbus TCP port " + std::to_string(Word(image, kTcpPort)));
-  g.push_back("SNMP community Public " + Community(image, kSnmpPublic));
-  g.push_back("SNMP community Private " + Community(image, kSnmpPrivate));
-  g.push_back(BaudText(image[kBaud]) + ", " + ParityText(image[kParity]));
-  g.push_back("RTU time-out " + std::to_string(Word(image, kTimeOut)) + " ms");
-  g.push_back("System data offset " + std::to_string(Word(image, kOffset)));
-  g.push_back(ModeText(image[kMode]));
-  g.push_back("RTU address " + std::to_string(image[kAddressRtu]));
-  g.push_back(BuildStamp(Word(image, kBuildTime), Word(image, kBuildDate)));
+  g.push_back("IP " + Dotted(image, kIpOffset));
+  g.push_back("Subnet mask " + Dotted(image, kSubnetOffset));
+  g.push_back("Default gateway " + Dotted(image, kGatewayOffset));
+  g.push_back("Modbus TCP port " + std::to_string(Word(image, kTcpPortOffset)));
+  g.push_back("SNMP community Public " + Community(image, kSnmpPublicOffset));
+  g.push_back("SNMP community Private " + Community(image, kSnmpPrivateOffset));
+  g.push_back(BaudText(image[kBaudOffset]) + ", " + ParityText(image[kParityOffset]));
+  g.push_back("RTU time-out " + std::to_string(Word(image, kTimeOutOffset)) + " ms");
+  g.push_back("System data offset " + std::to_string(Word(image, kDataOffsetOffset)));
+  g.push_back(ModeText(image[kModeOffset]));
+  g.push_back("RTU address " + std::to_string(image[kAddressRtuOffset]));
+  g.push_back(BuildStamp(Word(image, kBuildTimeOffset), Word(image, kBuildDateOffset)));
 
-  for (std::size_t row = 0; row < kRows; ++row) {
+  for (std::size_t row = 0; row < kTranslateRecordCount; ++row) {
     bool empty = true;
-    for (std::size_t i = 0; i < kRecordBytes && empty; ++i) empty = image[row * kRecordBytes + i] == 0;
+    for (std::size_t i = 0; i < kTranslateRecordSize && empty; ++i) empty = image[row * kTranslateRecordSize + i] == 0;
     if (!empty) report.rows.push_back(RowText(image, row));
   }
   return report;

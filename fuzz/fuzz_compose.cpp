@@ -24,17 +24,6 @@ void Require(bool holds) {
   if (!holds) std::abort();
 }
 
-class Progress : public fabrion::ProgressIndicator {
- public:
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  void SetPosition(int position) override { position_ = position; }
-  int Position() const override { return position_; }
-  int Maximum() const override { return maximum_; }
-
- private:
-  int maximum_ = 0, position_ = 0;
-};
-
 class Messages : public fabrion::MessageBoxes {
  public:
   void ShowMessage(const std::string& text) override { shown.push_back(text); }
@@ -114,7 +103,7 @@ struct Folder {
     std::ofstream(path / "bin/bank1.bin", std::ios::binary) << bank;
     // The bank's records, once, from a master that is one window record.
     std::ofstream(path / "ravelin.sx", std::ios::binary) << "S2243880000\n";
-    Progress progress;
+    fabrion::HeldProgress progress;
     Messages messages;
     fabrion::ComposeFirmware(1, (path / "ravelin.sx").string(), (path / "bin").string(),
                              "New_ravelin.sx", path.string(), progress, messages);
@@ -134,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::remove(folder.path / "New_ravelin.sx", ec);
   std::ofstream(folder.path / "ravelin.sx", std::ios::binary | std::ios::trunc) << master;
 
-  Progress progress;
+  fabrion::HeldProgress progress;
   Messages messages;
   const fabrion::ComposeOutcome outcome =
       fabrion::ComposeFirmware(1, (folder.path / "ravelin.sx").string(), (folder.path / "bin").string(),

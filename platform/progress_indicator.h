@@ -12,4 +12,17 @@ class ProgressIndicator {
   virtual int Maximum() const = 0;
 };
 
+// Progress that is only held, for work without a window (commands, tools).
+class HeldProgress : public ProgressIndicator {
+ public:
+  void SetMaximum(int maximum) override { maximum_ = maximum; }
+  void SetPosition(int position) override { position_ = position; }
+  int Position() const override { return position_; }
+  int Maximum() const override { return maximum_; }
+
+ private:
+  int maximum_ = 100;
+  int position_ = 0;
+};
+
 }  // namespace fabrion

@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "fakes/translate_rows.h"
+
 namespace fabrion {
 namespace {
+
+using test::Record;
 
 const std::string kDataTypeLine9 =
     "Error!! Type Data must be Coil Status or Input Status or Holding Register or Input Register "
@@ -22,18 +26,6 @@ void FillRow(TranslateGrid& grid, int row, std::string dataType = "Holding Regis
   grid.SetCell(row, kAddressTcpColumn, std::move(tcp));
   grid.SetCell(row, kPointCountColumn, std::move(points));
   grid.SetCell(row, kMnemonicColumn, std::move(mnemonic));
-}
-
-TMyRec Record(std::uint8_t type, std::uint16_t rtu, std::array<std::uint8_t, 4> ip,
-              std::uint16_t tcp, std::uint8_t points, std::string mnemonic) {
-  TMyRec r;
-  r.DataType = type;
-  r.RtuAddress = rtu;
-  r.DeviceIp = ip;
-  r.TcpAddress = tcp;
-  r.PointCount = points;
-  r.Mnemonic = std::move(mnemonic);
-  return r;
 }
 
 // --- The grid -------------------------------------------------------------

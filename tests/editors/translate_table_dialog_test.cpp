@@ -18,6 +18,7 @@
 #include "editors/translate_table_model.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
+#include "fakes/translate_rows.h"
 #include "platform/error.h"
 #include "project/project_store.h"
 #include "widget_test_registry.h"
@@ -26,18 +27,6 @@ namespace fabrion::test {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-TMyRec Record(std::uint8_t type, std::uint16_t rtu, std::array<std::uint8_t, 4> ip,
-              std::uint16_t tcp, std::uint8_t points, std::string mnemonic) {
-  TMyRec r;
-  r.DataType = type;
-  r.RtuAddress = rtu;
-  r.DeviceIp = ip;
-  r.TcpAddress = tcp;
-  r.PointCount = points;
-  r.Mnemonic = std::move(mnemonic);
-  return r;
-}
 
 // The boxes shown, as "Error: text" lines, so that a failure prints them.
 QStringList Lines(const RecordingMessageBoxes& messages) {

@@ -63,18 +63,6 @@ class StreamMessages : public MessageBoxes {
   std::ostream& err_;
 };
 
-class NoProgress : public ProgressIndicator {
- public:
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  void SetPosition(int position) override { position_ = position; }
-  int Position() const override { return position_; }
-  int Maximum() const override { return maximum_; }
-
- private:
-  int maximum_ = 100;
-  int position_ = 0;
-};
-
 // A clock that always tells the --time it was given.
 class FixedClock : public SystemClock {
  public:
@@ -166,7 +154,7 @@ int RunCompose(const std::vector<std::string>& args, std::ostream& out, std::ost
 
   const std::filesystem::path output = ToFsPath(args[2]);
   StreamMessages messages(err);
-  NoProgress progress;
+  HeldProgress progress;
   ComposeOutcome outcome;
   try {
     outcome = ComposeFirmware(1, args[0], args[1], FromFsPath(output.filename()),
