@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include "fakes/temp_folder.h"
 #include "firmware/bank_source.h"
@@ -168,6 +170,7 @@ TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
 }
 
 // The installed program itself: its exit codes reach the shell.
+#ifndef _WIN32
 TEST_F(FabrionCli, ProgramExitCodesReachTheShell) {
   auto exitCode = [](const std::string& arguments) {
     const int status = std::system(("'" FABRION_CLI_PATH "' " + arguments + " >/dev/null 2>&1").c_str());
@@ -181,6 +184,7 @@ TEST_F(FabrionCli, ProgramExitCodesReachTheShell) {
   EXPECT_EQ(exitCode("--help"), 0);
   EXPECT_EQ(exitCode("compose none.sx " + project + "/bin out.sx"), 1);
 }
+#endif
 
 }  // namespace
 }  // namespace fabrion
