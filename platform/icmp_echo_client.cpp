@@ -37,6 +37,15 @@ namespace {
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // The IPv4 address of host, a dotted address or a name. Throws Error.
+// The resolver's text for a getaddrinfo failure (narrow, whatever UNICODE says).
+std::string ResolverErrorText(int status) {
+#ifdef _WIN32
+  return gai_strerrorA(status);
+#else
+  return gai_strerror(status);
+#endif
+}
+
 Ipv4Address Resolve(const std::string& host) {
   if (host.empty()) throw Error("No host to ping");
   if (host.find('\0') != std::string::npos)
@@ -46,7 +55,7 @@ Ipv4Address Resolve(const std::string& host) {
   addrinfo* found = nullptr;
   const int status = getaddrinfo(host.c_str(), nullptr, &hints, &found);
   if (status != 0 || found == nullptr)
-    throw Error("Cannot resolve the host " + Quoted(host) + ": " + gai_strerror(status));
+    throw Error("Cannot resolve the host " + Quoted(host) + ": " + ResolverErrorText(status));
   const in_addr address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr;
   freeaddrinfo(found);
   return ntohl(address.s_addr);
