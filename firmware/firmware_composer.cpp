@@ -76,8 +76,17 @@ class HeldFile {
   ~HeldFile() {
     if (file_) std::fclose(file_);
   }
+  HeldFile() : file_(nullptr) {}
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
+  HeldFile& operator=(HeldFile&& other) noexcept {
+    if (this != &other) {
+      if (file_) std::fclose(file_);
+      file_ = other.file_;
+      other.file_ = nullptr;
+    }
+    return *this;
+  }
   std::FILE* get() const { return file_; }
   explicit operator bool() const { return file_ != nullptr; }
   // Closes the file; false when the close failed (a write not flushed).
@@ -90,6 +99,18 @@ class HeldFile {
  private:
   std::FILE* file_;
 };
+
+// The errno of the call that just failed, EIO where it left none.
+int LastError() { return errno ? errno : EIO; }
+
+using FailureText = std::string (*)(std::string_view path, int errorNumber);
+
+// Opens path or throws Error with text(path, errno).
+void OpenOrThrow(HeldFile& file, std::string_view path, const char* mode, FailureText text) {
+  errno = 0;
+  file = HeldFile(path, mode);
+  if (!file) throw Error(text(path, LastError()));
+}
 
 // Removes the bank records file when the composition ends, however it ends.
 class RemoveOnExit {
@@ -110,12 +131,9 @@ class RemoveOnExit {
 // Step 3: the bank file as 512 S2 records of 32 bytes in the bank records
 // file. A bank file shorter than the window gives zero bytes past its end.
 void WriteBankRecords(int bank, const std::string& bankPath, const std::string& recordsPath) {
-  errno = 0;
-  HeldFile records(recordsPath, "wb");
-  if (!records) throw Error(CannotCreateFileText(recordsPath, errno ? errno : EIO));
-  errno = 0;
-  HeldFile bankFile(bankPath, "rb");
-  if (!bankFile) throw Error(CannotOpenFileText(bankPath, errno ? errno : EIO));
+  HeldFile records, bankFile;
+  OpenOrThrow(records, recordsPath, "wb", CannotCreateFileText);
+  OpenOrThrow(bankFile, bankPath, "rb", CannotOpenFileText);
 
   std::string line;
   std::uint32_t address = BankWindowStart(bank);
@@ -123,7 +141,7 @@ void WriteBankRecords(int bank, const std::string& bankPath, const std::string& 
     unsigned char chunk[kRecordDataBytes] = {};
     errno = 0;
     std::fread(chunk, 1, sizeof chunk, bankFile.get());
-    if (std::ferror(bankFile.get())) throw Error(CannotReadFileText(bankPath, errno ? errno : EIO));
+    if (std::ferror(bankFile.get())) throw Error(CannotReadFileText(bankPath, LastError()));
     line = "S224";
     AppendHexByte(line, address >> 16);
     AppendHexByte(line, address >> 8);
@@ -135,10 +153,10 @@ void WriteBankRecords(int bank, const std::string& bankPath, const std::string& 
     line += "\r\n";
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), records.get()) != line.size())
-      throw Error(CannotCreateFileText(recordsPath, errno ? errno : EIO));
+      throw Error(CannotCreateFileText(recordsPath, LastError()));
   }
   errno = 0;
-  if (!records.Close()) throw Error(CannotCreateFileText(recordsPath, errno ? errno : EIO));
+  if (!records.Close()) throw Error(CannotCreateFileText(recordsPath, LastError()));
 }
 
 // Steps 5 and 6: the master's lines into the output, the bank's records in
@@ -294,12 +312,9 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
   RemoveOnExit removeRecords(recordsPath);
   WriteBankRecords(bank, bankPath, recordsPath);
 
-  errno = 0;
-  HeldFile records(recordsPath, "rb");
-  if (!records) throw Error(CannotOpenFileText(recordsPath, errno ? errno : EIO));
-  errno = 0;
-  HeldFile master(masterPath, "rb");
-  if (!master) throw Error(CannotOpenFileText(masterPath, errno ? errno : EIO));
+  HeldFile records, master;
+  OpenOrThrow(records, recordsPath, "rb", CannotOpenFileText);
+  OpenOrThrow(master, masterPath, "rb", CannotOpenFileText);
   StagedFile output(InFolder(outputDir, outputName));
 
   Merge merge(BankWindowStart(bank), master.get(), records.get(), output, progress);
