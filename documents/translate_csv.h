@@ -14,36 +14,55 @@ namespace fabrion {
 struct DelimitedRecord {
   int line = 0;
   std::vector<std::string> cells;
+  // A cell opened a quote that no later quote closes; that cell was taken as
+  // it stands, up to the next separator or line end.
+  bool strayQuote = false;
 };
 
 // Splits text into records of cells at separator, as RFC 4180 quotes them: a
 // cell that starts with a double quote runs to its closing quote and may
-// hold the separator, line breaks and doubled quotes. Records end at LF or
-// CRLF; a final line break ends the last record; a leading byte order mark
-// is skipped. Empty lines give records with one empty cell.
+// hold the separator, line breaks and doubled quotes (text after the closing
+// quote is kept as it stands). Records end at LF or CRLF; a final line break
+// ends the last record; a leading byte order mark is skipped. Empty lines
+// give records with one empty cell.
 std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator);
 
 // The separator of a CSV text: comma, semicolon or tab, whichever occurs
-// most often outside quotes on its first line; comma when none does.
+// most often outside quotes on its first line that is not empty; comma when
+// none does (ties go to comma, then semicolon).
 char DetectSeparator(std::string_view text);
+
+// One cell as delimited text: in double quotes, its quotes doubled, when it
+// holds the separator, a double quote, CR or LF; otherwise as it stands.
+std::string QuoteCell(std::string_view cell, char separator);
 
 // One table row as the six grid cells from Data Type to Mnemonic.
 using TranslateCells = std::array<std::string, 6>;
 
+// The CSV header row: the grid's captions from Data Type to Mnemonic.
+inline constexpr std::array<std::string_view, 6> kTranslateCsvCaptions = {
+    "Data Type", "Address RTU", "Address Device TCP", "Address TCP", "N\xC2\xB0 Point",
+    "Mnemonic"};
+
 // The CSV file of the rows: UTF-8 byte order mark, the header row of the
 // grid's captions, one line per row; comma, CRLF, quoting as RFC 4180 says.
 // A Data Type cell naming a type is written by its name; numbers that the
-// integer rule reads are written in plain decimal; other cells as they stand.
+// integer rule reads and addresses that read as dotted IPv4 are written in
+// plain decimal; other cells as they stand.
 std::string WriteTranslateCsv(const std::vector<TranslateCells>& rows);
 
 // var.xml's rows as cells to export: the data type by name (the code's text
 // when it is not 1 to 4), the four octets dotted, the other texts unchanged.
+// A row that lacked an attribute gives the cells read before it, as the
+// dialog places it (the address only when all four octets were read).
 std::vector<TranslateCells> CellsOfTable(const std::vector<RowTexts>& rows);
 
-// A CSV line that could not be read, and why.
+// A CSV line that could not be read, and why (whole sentences, without the
+// line number).
 struct CsvRefusal {
   int line = 0;
   std::string reason;
+  bool operator==(const CsvRefusal&) const = default;
 };
 
 // A CSV text read as a translate table.
@@ -54,9 +73,13 @@ struct TranslateCsv {
 };
 
 // Reads what spreadsheets write: the separator detected, an optional BOM and
-// header row (the captions, case ignored, blanks trimmed), empty lines
-// skipped, data types by name or code 1 to 4, numbers by the integer rule,
-// dotted IPv4 addresses. More than 1400 data lines is refused.
+// header row (the captions, case ignored, blanks trimmed), empty lines and
+// lines of empty cells skipped, empty cells after the sixth ignored, data
+// types by name (case ignored, blanks trimmed) or code 1 to 4, numbers by the
+// integer rule, dotted IPv4 addresses, UTF-8 text. Numbers are passed on
+// whatever their range: the OK checks judge it, with their own messages.
+// A refused line names every cell it could not read. More than 1400 data
+// lines is refused at the 1401st, and reading stops there.
 TranslateCsv ReadTranslateCsv(std::string_view text);
 
 }  // namespace fabrion

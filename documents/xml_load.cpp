@@ -51,6 +51,8 @@ class StringWriter : public pugi::xml_writer {
 
 }  // namespace
 
+std::string ReadDocumentBytes(std::string_view path) { return ReadWholeFile(path); }
+
 std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_result& result) {
   std::size_t offset = result.offset < 0 ? 0 : static_cast<std::size_t>(result.offset);
   if (offset > bytes.size()) offset = bytes.size();

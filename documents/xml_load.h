@@ -31,6 +31,11 @@ inline constexpr unsigned int kDocumentParseOptions =
 // DocumentParseError (ParseErrorText) when it is not well-formed.
 void LoadXmlFile(std::string_view path, pugi::xml_document& document);
 
+// The whole file at path, as bytes, for the documents and the files a user
+// hands in (CSV). Throws Error "Cannot open file "<path>". <system text>"
+// when the file is missing or cannot be read.
+std::string ReadDocumentBytes(std::string_view path);
+
 // Parses bytes as a document; DocumentParseError when not well-formed.
 void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document);
 

@@ -21,6 +21,65 @@ bool IsEditable(int row, int column) {
   return row >= 1 && row < kGridRows && column > kNumberColumn && column < kGridColumns;
 }
 
+// Rows 1 down to the first empty Address RTU cell belong to the table.
+bool InTable(const TranslateGrid& grid, int row) {
+  return row < kGridRows && !grid.Cell(row, kAddressRtuColumn).empty();
+}
+
+// One check of the collect pass: reads one cell of the row into the record,
+// or returns its refusal.
+using CellCheck = std::optional<std::string> (*)(const TranslateGrid& grid, int row, TMyRec& record);
+
+// An integer cell within [low, high] into field, or message.
+template <typename Field>
+std::optional<std::string> ReadNumber(const std::string& cell, std::int32_t low, std::int32_t high,
+                                      Field& field, std::string_view message) {
+  const std::int32_t value = NumberOrMinusOne(cell);
+  if (!InRange(value, low, high)) return std::string(message);
+  field = static_cast<Field>(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadDataType(const TranslateGrid& grid, int row, TMyRec& record) {
+  auto code = DataTypeCode(grid.Cell(row, kDataTypeColumn));
+  if (!code) return DataTypeMessage(row);
+  record.DataType = static_cast<std::uint8_t>(*code);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadAddressRtu(const TranslateGrid& grid, int row, TMyRec& record) {
+  return ReadNumber(grid.Cell(row, kAddressRtuColumn), 0, 65535, record.RtuAddress,
+                    kAddressRtuMessage);
+}
+
+std::optional<std::string> ReadDeviceIp(const TranslateGrid& grid, int row, TMyRec& record) {
+  const std::string& ip = grid.Cell(row, kDeviceIpColumn);
+  if (!ParseIpAddress(ip, record.DeviceIp)) return DeviceIpMessage(ip);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReadAddressTcp(const TranslateGrid& grid, int row, TMyRec& record) {
+  return ReadNumber(grid.Cell(row, kAddressTcpColumn), 0, 65535, record.TcpAddress,
+                    kAddressTcpMessage);
+}
+
+// 0 to 126, though the message says 127.
+std::optional<std::string> ReadPointCount(const TranslateGrid& grid, int row, TMyRec& record) {
+  return ReadNumber(grid.Cell(row, kPointCountColumn), 0, 126, record.PointCount,
+                    kPointCountMessage);
+}
+
+std::optional<std::string> ReadMnemonic(const TranslateGrid& grid, int row, TMyRec& record) {
+  record.Mnemonic = grid.Cell(row, kMnemonicColumn);
+  return std::nullopt;
+}
+
+// The collect pass's checks of one row, in column order: CollectRows stops
+// at the first refusal, CheckEveryRow gathers them all, ReadableRows keeps
+// the rows with none. A new check of a row's cells goes into this list.
+constexpr CellCheck kRowChecks[] = {ReadDataType,   ReadAddressRtu, ReadDeviceIp,
+                                    ReadAddressTcp, ReadPointCount, ReadMnemonic};
+
 }  // namespace
 
 TranslateGrid::TranslateGrid() : cells_(kGridRows) {
@@ -86,29 +145,10 @@ std::optional<std::string> CheckDataTypes(const TranslateGrid& grid) {
 
 std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TMyRec>& rows) {
   rows.clear();
-  for (int row = 1; row < kGridRows && !grid.Cell(row, kAddressRtuColumn).empty(); ++row) {
+  for (int row = 1; InTable(grid, row); ++row) {
     TMyRec record;
-
-    auto code = DataTypeCode(grid.Cell(row, kDataTypeColumn));
-    if (!code) return DataTypeMessage(row);
-    record.DataType = static_cast<std::uint8_t>(*code);
-
-    const std::int32_t rtu = NumberOrMinusOne(grid.Cell(row, kAddressRtuColumn));
-    if (!InRange(rtu, 0, 65535)) return std::string(kAddressRtuMessage);
-    record.RtuAddress = static_cast<std::uint16_t>(rtu);
-
-    const std::string& ip = grid.Cell(row, kDeviceIpColumn);
-    if (!ParseIpAddress(ip, record.DeviceIp)) return DeviceIpMessage(ip);
-
-    const std::int32_t tcp = NumberOrMinusOne(grid.Cell(row, kAddressTcpColumn));
-    if (!InRange(tcp, 0, 65535)) return std::string(kAddressTcpMessage);
-    record.TcpAddress = static_cast<std::uint16_t>(tcp);
-
-    const std::int32_t points = NumberOrMinusOne(grid.Cell(row, kPointCountColumn));
-    if (!InRange(points, 0, 126)) return std::string(kPointCountMessage);
-    record.PointCount = static_cast<std::uint8_t>(points);
-
-    record.Mnemonic = grid.Cell(row, kMnemonicColumn);
+    for (CellCheck check : kRowChecks)
+      if (auto refusal = check(grid, row, record)) return refusal;
     rows.push_back(std::move(record));
   }
   return std::nullopt;
@@ -122,25 +162,64 @@ std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<
   return CollectRows(grid, rows);
 }
 
-bool ParseIpAddress(std::string_view text, std::array<std::uint8_t, 4>& octets) {
-  if (text.empty()) return false;
-  std::array<std::string_view, 4> parts;
-  std::string_view rest = text;
-  for (int i = 0; i < 3; ++i) {
-    const std::size_t dot = rest.find('.');
-    if (dot == std::string_view::npos) return false;  // a part would be empty
-    parts[static_cast<std::size_t>(i)] = rest.substr(0, dot);
-    rest.remove_prefix(dot + 1);
+std::vector<RowRefusal> CheckEveryRow(const TranslateGrid& grid) {
+  std::vector<RowRefusal> refusals;
+  int row = 1;
+  for (; InTable(grid, row); ++row) {
+    TMyRec record;
+    for (CellCheck check : kRowChecks)
+      if (auto refusal = check(grid, row, record)) refusals.push_back({row, std::move(*refusal)});
   }
-  parts[3] = rest;
-  std::array<std::uint8_t, 4> values{};
-  for (std::size_t i = 0; i < 4; ++i) {
-    const std::int32_t value = NumberOrMinusOne(parts[i]);
-    if (!InRange(value, 0, 255)) return false;
-    values[i] = static_cast<std::uint8_t>(value);
+  for (; row < kGridRows; ++row) {
+    const std::string& name = grid.Cell(row, kDataTypeColumn);
+    if (!name.empty() && !DataTypeCode(name)) refusals.push_back({row, DataTypeMessage(row)});
   }
-  octets = values;
-  return true;
+  return refusals;
+}
+
+std::vector<NumberedRow> ReadableRows(const TranslateGrid& grid) {
+  std::vector<NumberedRow> rows;
+  for (int row = 1; InTable(grid, row); ++row) {
+    NumberedRow& numbered = rows.emplace_back();
+    numbered.row = row;
+    for (CellCheck check : kRowChecks) {
+      if (check(grid, row, numbered.record)) {
+        rows.pop_back();
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+std::vector<TranslateCells> TableCells(const TranslateGrid& grid) {
+  std::vector<TranslateCells> rows;
+  for (int row = 1; InTable(grid, row); ++row) {
+    TranslateCells& cells = rows.emplace_back();
+    for (std::size_t i = 0; i < cells.size(); ++i)
+      cells[i] = grid.Cell(row, kDataTypeColumn + static_cast<int>(i));
+  }
+  return rows;
+}
+
+void PlaceCells(TranslateGrid& grid, const std::vector<TranslateCells>& rows) {
+  const std::size_t count = std::min<std::size_t>(rows.size(), kMaxTranslateRows);
+  for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t j = 0; j < rows[i].size(); ++j)
+      grid.SetCell(static_cast<int>(i) + 1, kDataTypeColumn + static_cast<int>(j), rows[i][j]);
+}
+
+std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
+  std::vector<CsvRefusal> refusals = csv.refusals;
+  TranslateGrid grid;
+  PlaceCells(grid, csv.rows);
+  for (RowRefusal& refusal : CheckEveryRow(grid)) {
+    const int line = csv.lines[static_cast<std::size_t>(refusal.row - 1)];
+    refusals.push_back({line, std::move(refusal.message)});
+  }
+  std::stable_sort(refusals.begin(), refusals.end(),
+                   [](const CsvRefusal& a, const CsvRefusal& b) { return a.line < b.line; });
+  return refusals;
 }
 
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "documents/ip_address.h"
+#include "documents/mapping_checks.h"
+#include "documents/translate_csv.h"
 #include "documents/var_document.h"
 
 namespace fabrion {
@@ -25,10 +28,15 @@ enum GridColumn : int {
   kMnemonicColumn,
 };
 
-// Header row captions, column 0 first.
+// Header row captions, column 0 first (the CSV header's from column 1).
 inline constexpr std::array<std::string_view, kGridColumns> kGridCaptions = {
-    "N\xC2\xB0",         "Data Type", "Address RTU", "Address Device TCP",
-    "Address TCP", "N\xC2\xB0 Point", "Mnemonic"};
+    "N\xC2\xB0",
+    kTranslateCsvCaptions[0],
+    kTranslateCsvCaptions[1],
+    kTranslateCsvCaptions[2],
+    kTranslateCsvCaptions[3],
+    kTranslateCsvCaptions[4],
+    kTranslateCsvCaptions[5]};
 
 // A rectangle of grid cells, bounds included.
 struct GridArea {
@@ -82,9 +90,36 @@ std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TM
 // Both passes of OK in order: the first refusal, or nothing with rows built.
 std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<TMyRec>& rows);
 
-// A dotted IPv4 address: split at the first three dots, each part 0 to 255 by
-// the integer rule. False (octets untouched) for anything else.
-bool ParseIpAddress(std::string_view text, std::array<std::uint8_t, 4>& octets);
+// A refusal of OK and the grid row it is about.
+struct RowRefusal {
+  int row = 0;
+  std::string message;  // OK's message, as its error box shows it
+  bool operator==(const RowRefusal&) const = default;
+};
+
+// Every refusal of OK, not only the first, in row order: each row of the
+// table (1 down to the first empty Address RTU) with the message of each of
+// its cells that fails, in column order; each row below the table whose
+// Data Type cell is filled and names no data type, with the data type
+// message. Empty exactly when OK saves.
+std::vector<RowRefusal> CheckEveryRow(const TranslateGrid& grid);
+
+// The rows of the table whose cells pass OK's checks, as records with their
+// row numbers; rows that fail are left out. Cheap enough for every edit.
+std::vector<NumberedRow> ReadableRows(const TranslateGrid& grid);
+
+// The table's rows (1 down to the first empty Address RTU) as they stand,
+// Data Type to Mnemonic: what "Export CSV" writes.
+std::vector<TranslateCells> TableCells(const TranslateGrid& grid);
+
+// The rows' cells placed from grid row 1 down (at most 1400 rows); the other
+// rows are left as they are.
+void PlaceCells(TranslateGrid& grid, const std::vector<TranslateCells>& rows);
+
+// Every refusal of an import: the CSV reader's, and OK's over the rows it
+// read (placed from row 1 down), each at its CSV line, in line order. Empty
+// exactly when the rows may replace the grid and OK would save them.
+std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv);
 
 // Spreadsheet clipboard text: lines (LF or CRLF, a final line break ends the
 // last line) of tab-separated cells.

@@ -325,6 +325,67 @@ TEST(Messages, EndWithOneBlank) {
   EXPECT_EQ(kPointCountMessage, kPoint);
 }
 
+// --- Every refusal, the readable rows, imports -------------------------------
+
+TEST(CheckEveryRow, GivesEveryCellsMessageWhereOkGivesTheFirst) {
+  TranslateGrid grid;
+  FillRow(grid, 1);
+  FillRow(grid, 2, "Coils", "65536", "1.2.3", "-1", "127");
+  FillRow(grid, 3);
+  FillRow(grid, 4, "", "1", "");
+  grid.SetCell(9, kDataTypeColumn, "Coils");  // below the table: the data type pass's alone
+  grid.SetCell(10, kDataTypeColumn, "Coil Status");
+  const std::vector<RowRefusal> expected = {
+      {2, DataTypeMessage(2)}, {2, kRtu}, {2, Ip("1.2.3")}, {2, kTcp}, {2, kPoint},
+      {4, DataTypeMessage(4)}, {4, Ip("")}, {9, kDataTypeLine9},
+  };
+  EXPECT_EQ(CheckEveryRow(grid), expected);
+
+  for (int row : {2, 4, 9}) FillRow(grid, row);
+  std::vector<TMyRec> rows;
+  EXPECT_EQ(CheckEveryRow(grid), std::vector<RowRefusal>{});
+  EXPECT_EQ(ValidateTable(grid, rows), std::nullopt);
+}
+
+TEST(ReadableRows, TakesTheTableRowsThatPassWithTheirNumbers) {
+  TranslateGrid grid;
+  FillRow(grid, 1, "Coil Status", "1");
+  FillRow(grid, 2, "Coil Status", "2", "x");
+  FillRow(grid, 3, "input status", "0x10", "10.0.0.1", "7", "0", "m");
+  FillRow(grid, 5, "Coil Status", "5");  // after the empty Address RTU of row 4
+  const std::vector<NumberedRow> rows = ReadableRows(grid);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].row, 1);
+  EXPECT_EQ(rows[0].record, Record(1, 1, {192, 168, 1, 125}, 40001, 8, "Boiler"));
+  EXPECT_EQ(rows[1].row, 3);
+  EXPECT_EQ(rows[1].record, Record(2, 16, {10, 0, 0, 1}, 7, 0, "m"));
+}
+
+TEST(PlaceCells, GivesBackTheTableCellsAsTheyStand) {
+  const std::vector<TranslateCells> cells = {
+      {"Coil Status", " 7", "1.2.3.4", "x", "", "m"},
+      {"", "0", "", "", "", ""},
+  };
+  TranslateGrid grid;
+  FillRow(grid, 4);
+  PlaceCells(grid, cells);
+  EXPECT_EQ(grid.Cell(4, kMnemonicColumn), "Boiler");
+  EXPECT_EQ(TableCells(grid), cells);
+}
+
+TEST(ImportRefusals, NamesTheCsvLinesOfTheReaderAndOfOk) {
+  const TranslateCsv csv = ReadTranslateCsv(
+      "Data Type;Address RTU;Address Device TCP;Address TCP;N\xC2\xB0 Point;Mnemonic\n"
+      "\n"
+      "1;70000;1.2.3.4;1;127;a\n"
+      "1;x;1.2.3.4;1;1;b\n"
+      "1;1;1.2.3.4;1;1;c\n");
+  const std::vector<CsvRefusal> expected = {
+      {3, kRtu}, {3, kPoint}, {4, "Address RTU \"x\" is not a number."}};
+  EXPECT_EQ(ImportRefusals(csv), expected);
+  EXPECT_EQ(ImportRefusals(ReadTranslateCsv("1;1;1.2.3.4;1;1;c")), std::vector<CsvRefusal>{});
+}
+
 // --- Clipboard text -------------------------------------------------------
 
 TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
