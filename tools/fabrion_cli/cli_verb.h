@@ -44,5 +44,6 @@ class StreamMessages : public MessageBoxes {
 // The verbs, one source file each.
 extern const Verb kImageVerb;
 extern const Verb kComposeVerb;
+extern const Verb kTableVerb;
 
 }  // namespace fabrion::cli

@@ -14,6 +14,7 @@ namespace {
 const Verb* const kVerbs[] = {
     &kImageVerb,
     &kComposeVerb,
+    &kTableVerb,
 };
 
 void WriteUsage(std::ostream& stream) {

@@ -1,0 +1,177 @@
+// fabrion-cli table: a project's translate table as CSV, and its mapping checks.
+#include <optional>
+#include <ostream>
+
+#include "documents/mapping_checks.h"
+#include "documents/pargen_document.h"
+#include "documents/translate_csv.h"
+#include "documents/var_document.h"
+#include "documents/xml_load.h"
+#include "editors/translate_table_checks.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/paths.h"
+#include "tools/fabrion_cli/cli_verb.h"
+
+namespace fabrion::cli {
+namespace {
+
+constexpr int kTableRefused = 3;   // import: lines refused, var.xml untouched
+constexpr int kTableWarnings = 4;  // check: warnings printed
+
+constexpr const char* kTableHelp =
+    "Usage: fabrion-cli table export PROJECT_DIR [FILE]\n"
+    "       fabrion-cli table import PROJECT_DIR FILE\n"
+    "       fabrion-cli table check PROJECT_DIR\n"
+    "\n"
+    "The translate table of a project (PROJECT_DIR/var.xml) as CSV, and its mapping checks.\n"
+    "\n"
+    "export  writes the table as CSV to FILE, or to stdout without FILE: UTF-8 with a byte\n"
+    "        order mark, a header row of the grid's captions, comma-separated, CRLF line ends,\n"
+    "        data types by name.\n"
+    "import  reads FILE as spreadsheet programs write CSV (comma, semicolon or tab; header\n"
+    "        row optional; data types by name or code 1 to 4) and applies the checks of the\n"
+    "        Set Translate Table dialog's OK. When every line passes, var.xml is replaced\n"
+    "        whole. Otherwise every problem goes to stderr as FILE:LINE: reason, and var.xml\n"
+    "        is left as it was.\n"
+    "check   prints the mapping warnings of the table on stdout, one per line: RTU ranges of\n"
+    "        one data type that overlap, ranges past 65535, rows of no points, devices at\n"
+    "        the gateway's own address or outside its network (pargen.xml) while no default\n"
+    "        gateway is set.\n"
+    "\n"
+    "Exit status: 0 done (check: no warnings); 1 a file could not be read or written\n"
+    "(a missing project folder, a var.xml, pargen.xml or FILE that cannot be read or is not\n"
+    "well-formed, an output that cannot be written); 2 usage; 3 import refused, var.xml\n"
+    "unchanged; 4 check found warnings.\n";
+
+// A document read for a command: its failure becomes the message on err.
+template <typename Read>
+bool ReadOrSay(const std::string& path, std::ostream& err, Read read) {
+  try {
+    read();
+    return true;
+  } catch (const DocumentParseError& e) {
+    err << '"' << path << "\" is not well-formed XML: " << e.what() << '\n';
+  } catch (const Error& e) {
+    err << GeneralErrorText(e.what()) << '\n';
+  }
+  return false;
+}
+
+bool WriteOrSay(const std::string& path, std::string_view bytes, std::ostream& err) {
+  try {
+    WriteFileAtomically(path, bytes);
+    return true;
+  } catch (const Error& e) {
+    err << GeneralErrorText(e.what()) << '\n';
+    return false;
+  }
+}
+
+int Export(const std::string& projectDir, const std::optional<std::string>& file,
+           std::ostream& out, std::ostream& err) {
+  const std::string varPath = JoinPath(projectDir, "var.xml");
+  std::vector<RowTexts> rows;
+  if (!ReadOrSay(varPath, err, [&] { rows = ReadTable(varPath); })) return kCliFailed;
+  const std::string csv = WriteTranslateCsv(CellsOfTable(rows));
+  if (!file) {
+    out << csv;
+    return kCliOk;
+  }
+  return WriteOrSay(*file, csv, err) ? kCliOk : kCliFailed;
+}
+
+// "Error!! ... 65535. " as a line of its own: without the trailing blank.
+std::string_view WithoutTrailingBlanks(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+int Import(const std::string& projectDir, const std::string& file, std::ostream& err) {
+  std::string text;
+  if (!ReadOrSay(file, err, [&] { text = ReadDocumentBytes(file); })) return kCliFailed;
+  const TranslateCsv csv = ReadTranslateCsv(text);
+  const std::vector<CsvRefusal> refusals = ImportRefusals(csv);
+  for (const CsvRefusal& refusal : refusals)
+    err << file << ':' << refusal.line << ": " << WithoutTrailingBlanks(refusal.reason) << '\n';
+  if (!refusals.empty()) return kTableRefused;
+
+  TranslateGrid grid;
+  PlaceCells(grid, csv.rows);
+  std::vector<TMyRec> rows;
+  if (auto refusal = ValidateTable(grid, rows)) {  // ImportRefusals has named every refusal
+    err << file << ": " << WithoutTrailingBlanks(*refusal) << '\n';
+    return kTableRefused;
+  }
+  const std::string varPath = JoinPath(projectDir, "var.xml");
+  return WriteOrSay(varPath, TranslateTableXml(rows), err) ? kCliOk : kCliFailed;
+}
+
+int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
+  const std::string varPath = JoinPath(projectDir, "var.xml");
+  std::vector<RowTexts> texts;
+  if (!ReadOrSay(varPath, err, [&] { texts = ReadTable(varPath); })) return kCliFailed;
+
+  const std::string parGenPath = JoinPath(projectDir, "pargen.xml");
+  std::optional<GatewayNetwork> network;
+  if (!FileExists(parGenPath)) {
+    err << "No general parameters (\"" << parGenPath
+        << "\"): the checks of the devices' network are left out.\n";
+  } else {
+    GeneralParameters parameters;
+    if (!ReadOrSay(parGenPath, err, [&] { parameters = ReadGeneralParameters(parGenPath); }))
+      return kCliFailed;
+    network = GatewayNetworkOf(parameters);
+    if (!network)
+      err << "The gateway's IP address, subnet mask or default gateway in \"" << parGenPath
+          << "\" is not valid: the checks of the devices' network are left out.\n";
+  }
+
+  TranslateGrid grid;
+  PlaceRows(grid, texts);
+  const std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
+  for (const MappingWarning& warning : warnings) out << warning.text << '\n';
+  return warnings.empty() ? kCliOk : kTableWarnings;
+}
+
+int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
+  for (const auto& arg : args)
+    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (args.empty()) return Usage(err, "table needs export, import or check");
+  const std::string& action = args[0];
+  const std::size_t operands = args.size() - 1;
+  std::string projectDir = operands > 0 ? WithoutTrailingSeparators(args[1]) : std::string();
+  if (action == "export") {
+    if (operands < 1 || operands > 2) return Usage(err, "table export needs PROJECT_DIR [FILE]");
+  } else if (action == "import") {
+    if (operands != 2) return Usage(err, "table import needs PROJECT_DIR FILE");
+  } else if (action == "check") {
+    if (operands != 1) return Usage(err, "table check needs PROJECT_DIR");
+  } else {
+    return Usage(err, "table needs export, import or check, not \"" + action + "\"");
+  }
+  if (projectDir.empty()) return Usage(err, "table " + action + " needs PROJECT_DIR");
+  if (!DirectoryExists(projectDir)) {
+    err << "Cannot find the project folder \"" << projectDir << "\".\n";
+    return kCliFailed;
+  }
+
+  if (action == "export")
+    return Export(projectDir, operands == 2 ? std::optional(args[2]) : std::nullopt, out, err);
+  if (action == "import") return Import(projectDir, args[2], err);
+  return Check(projectDir, out, err);
+}
+
+}  // namespace
+
+const Verb kTableVerb = {
+    "table",
+    "fabrion-cli table export PROJECT_DIR [FILE]\n"
+    "       fabrion-cli table import PROJECT_DIR FILE\n"
+    "       fabrion-cli table check PROJECT_DIR",
+    "export, import (CSV) and check a project's translate table",
+    kTableHelp,
+    RunTable,
+};
+
+}  // namespace fabrion::cli
