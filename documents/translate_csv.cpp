@@ -7,6 +7,7 @@
 #include "documents/data_types.h"
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
+#include "documents/utf8_text.h"
 
 namespace fabrion {
 namespace {
@@ -158,7 +159,29 @@ bool IsHeader(const std::vector<std::string>& cells) {
   return true;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// A cell's text in a reason, on one line: quoted, its first 40 characters
+// when longer, line breaks and other control characters escaped.
+std::string Quoted(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::string start = FirstUtf8Characters(text, 40);
+  std::string quoted = "\"";
+  for (char c : start) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      quoted += "\\n";
+    } else if (c == '\r') {
+      quoted += "\\r";
+    } else if (c == '\t') {
+      quoted += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      quoted += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15u];
+    } else {
+      quoted += c;
+    }
+  }
+  if (start.size() < text.size()) quoted += "...";
+  return quoted + "\"";
+}
 
 std::string SeparatorName(char separator) {
   return separator == ';' ? "semicolons" : separator == '\t' ? "tabs" : "commas";
