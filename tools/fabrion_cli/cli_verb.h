@@ -45,5 +45,6 @@ class StreamMessages : public MessageBoxes {
 extern const Verb kImageVerb;
 extern const Verb kComposeVerb;
 extern const Verb kTableVerb;
+extern const Verb kCheckVerb;
 
 }  // namespace fabrion::cli

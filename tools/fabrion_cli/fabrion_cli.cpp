@@ -15,6 +15,7 @@ const Verb* const kVerbs[] = {
     &kImageVerb,
     &kComposeVerb,
     &kTableVerb,
+    &kCheckVerb,
 };
 
 void WriteUsage(std::ostream& stream) {
