@@ -1,0 +1,112 @@
+// The Check devices window against devices of the test itself on 127.0.0.0/8.
+#include "net/device_check_window.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+
+#include "fakes/modbus_test_devices.h"
+#include "fakes/translate_rows.h"
+#include "widget_test_registry.h"
+
+namespace fabrion {
+
+using test::Record;
+
+namespace {
+
+QStringList Column(const DeviceCheckWindow& window, int column) {
+  QStringList texts;
+  for (int row = 0; row < window.ResultList->rowCount(); ++row)
+    texts << window.ResultList->item(row, column)->text();
+  return texts;
+}
+
+}  // namespace
+
+class DeviceCheckWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ShowsEachRowAsItsDeviceAnswers() {
+    test::Listeners listeners({"127.0.0.1"});
+    test::ModbusTestServer server(listeners.Take(0));
+    DeviceCheckWindow window;
+    window.show();
+    QCOMPARE(window.PortField->value(), 502);
+    QCOMPARE(window.UnitField->value(), 255);
+    QCOMPARE(window.TimeOutField->value(), 1000);
+    window.PortField->setValue(listeners.port());
+    window.CheckRows({Record(3, 1, {127, 0, 0, 1}, 10, 9, "holding"),
+                      Record(1, 2, {127, 0, 0, 2}, 0, 1, "nobody"),
+                      Record(4, 3, {127, 0, 0, 1}, 0, 0, "nothing"),
+                      Record(2, 4, {127, 0, 0, 1}, 200, 1, "beyond")});
+    QTRY_VERIFY(!window.IsChecking());
+    QCOMPARE(Column(window, DeviceCheckWindow::kStatusColumn),
+             (QStringList{"ok", "no connection", "skipped", "exception"}));
+    QCOMPARE(Column(window, DeviceCheckWindow::kValuesColumn),
+             (QStringList{"1010 1011 1012 1013 1014 1015 1016 1017 \xE2\x80\xA6", "", "", ""}));
+    QCOMPARE(Column(window, DeviceCheckWindow::kReasonColumn),
+             (QStringList{"", "Connection refused", "N\xC2\xB0 Point 0",
+                          "exception 2 (Illegal data address)"}));
+    QCOMPARE(window.ResultList->item(0, DeviceCheckWindow::kStatusColumn)->background().color(),
+             QColor(198, 239, 206));
+    QCOMPARE(window.Summary->text(), QString("4 rows: 1 ok, 1 exception, 1 no connection, 1 skipped"));
+
+    // Another unit, then Check again by mouse: the device answers for any unit.
+    window.UnitField->setValue(1);
+    QTest::mouseClick(window.CheckButton, Qt::LeftButton);
+    QTRY_VERIFY(!window.IsChecking());
+    QCOMPARE(window.Summary->text(), QString("4 rows: 1 ok, 1 exception, 1 no connection, 1 skipped"));
+    QCOMPARE(server.connections(), 2);
+  }
+
+  void CancelAndCloseEndTheCheckPromptly() {
+    test::Listeners listeners({"127.0.0.1"});
+    test::SilentListener silent(listeners.Take(0));
+    const std::vector<TMyRec> rows(3, Record(3, 1, {127, 0, 0, 1}, 0, 1, ""));
+    auto* window = new DeviceCheckWindow;
+    window->PortField->setValue(listeners.port());
+    window->TimeOutField->setValue(kMaxCheckTimeoutMs);
+    window->show();
+
+    window->CheckRows(rows);
+    QTest::qWait(100);
+    QVERIFY(window->IsChecking());
+    QVERIFY(window->CancelButton->isEnabled());
+    QTest::mouseClick(window->CancelButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!window->IsChecking(), 1000);
+    QCOMPARE(window->Summary->text(), QString("Stopped: 0 of 3 rows checked"));
+    QCOMPARE(Column(*window, DeviceCheckWindow::kStatusColumn),
+             QStringList(3, "not checked"));
+
+    // Enter in a field checks again; Escape closes the window in the middle.
+    QTest::keyClick(window->PortField, Qt::Key_Return);
+    QTest::qWait(100);
+    QVERIFY(window->IsChecking());
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(window->ResultList, Qt::Key_Escape);
+    QVERIFY(clock.elapsed() < 500);
+    QVERIFY(!window->isVisible());
+    QVERIFY(!window->IsChecking());
+
+    // Deleting it in the middle of a check: its thread ends first.
+    window->show();
+    window->CheckRows(rows);
+    QTest::qWait(100);
+    clock.restart();
+    delete window;
+    QVERIFY(clock.elapsed() < 500);
+    QTest::qWait(50);  // no late result may reach the window now gone
+  }
+};
+
+FABRION_WIDGET_TEST(DeviceCheckWindowTest);
+
+}  // namespace fabrion
+
+#include "device_check_window_test.moc"
