@@ -15,10 +15,10 @@
 namespace fabrion {
 namespace {
 
-constexpr int kWindowWidth = 860;
+constexpr int kWindowWidth = 980;
 constexpr int kWindowHeight = 480;
 constexpr std::size_t kValuesShown = 8;
-constexpr int kColumnWidths[DeviceCheckWindow::kColumnCount] = {44, 110, 96, 80, 60, 92, 150, 200};
+constexpr int kColumnWidths[DeviceCheckWindow::kColumnCount] = {44, 110, 96, 80, 60, 92, 270, 200};
 const char* const kCaptions[DeviceCheckWindow::kColumnCount] = {
     "N\xC2\xB0", "Data Type", "Device", "Address TCP", "N\xC2\xB0 Point", "Status", "Values", "Reason"};
 
@@ -211,7 +211,9 @@ void DeviceCheckWindow::ShowRow(int run, int index, const RowCheck& result) {
   QTableWidgetItem* status = ResultList->item(index, kStatusColumn);
   status->setText(look.text);
   status->setBackground(look.colour);
-  ResultList->item(index, kValuesColumn)->setText(QString::fromStdString(FirstValues(result, kValuesShown)));
+  QTableWidgetItem* values = ResultList->item(index, kValuesColumn);
+  values->setText(QString::fromStdString(FirstValues(result, kValuesShown)));
+  values->setToolTip(QString::fromStdString(FirstValues(result, result.values.size())));
   const std::string reason =
       result.status == RowStatus::kSkipped ? "N\xC2\xB0 Point 0" : RowReason(result);
   ResultList->item(index, kReasonColumn)->setText(QString::fromStdString(reason));

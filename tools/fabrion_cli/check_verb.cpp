@@ -181,7 +181,8 @@ std::string JsonObject(std::size_t index, const TMyRec& row, const RowCheck& res
 std::string WordsLine(std::size_t index, const TMyRec& row, const RowCheck& result) {
   std::string line = "row " + std::to_string(index + 1) + ", " + TypeName(row) + ", " +
                      DottedAddress(row.DeviceIp) + ", address " + std::to_string(row.TcpAddress) +
-                     ", " + std::to_string(row.PointCount) + " points: ";
+                     ", " + std::to_string(row.PointCount) +
+                     (row.PointCount == 1 ? " point: " : " points: ");
   switch (result.status) {
     case RowStatus::kOk: return line + "ok, values " + FirstValues(result, result.values.size());
     case RowStatus::kSkipped: return line + "skipped (N\xC2\xB0 Point 0)";
