@@ -14,6 +14,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -162,6 +163,13 @@ SocketHandle StartConnect(const std::array<std::uint8_t, 4>& address, std::uint1
   const int s = socket(AF_INET, SOCK_STREAM, 0);
   if (s < 0) {
     error = errno;
+    return kNoSocket;
+  }
+  // libmodbus waits for an answer with select(), which takes only
+  // descriptors below FD_SETSIZE.
+  if (s >= FD_SETSIZE) {
+    close(s);
+    error = EMFILE;
     return kNoSocket;
   }
   const int on = 1;
