@@ -19,6 +19,8 @@ using Clock = std::chrono::steady_clock;
 
 // The longest single wait between two looks at the stop request.
 constexpr int kWaitSliceMs = 50;
+// How often a device whose answer has begun to arrive is looked at again.
+constexpr int kPartialAnswerMs = 5;
 
 // The MBAP header before the function code: transaction, protocol and
 // length (two bytes each), unit.
@@ -47,6 +49,8 @@ struct Device {
   SocketHandle connecting = kNoSocket;  // the socket until libmodbus takes it over
   ModbusContext modbus;
   Clock::time_point deadline;
+  int arrived = 0;   // bytes of the answer in flight that have arrived so far
+  int expected = 0;  // its length by its header, once that has arrived
 
   bool done() const { return next >= rows.size(); }
   std::size_t line() const { return rows[next] + 1; }  // the row in flight, counted from 1
@@ -143,6 +147,11 @@ class Checker {
   void Receive(Device& device);
   void Expire(Device& device);
   void Reconnect(Device& device);
+  // The row in flight ends in error. The connection may hold anything now:
+  // the next row starts on a new one.
+  void EndRowAndReconnect(Device& device, std::string text);
+  // The row in flight and every later row of the device end in error.
+  void EndClosed(Device& device);
   // The row in flight gets current, every later row of the device rest;
   // then the connection is closed.
   void EndDevice(Device& device, RowStatus status, const std::string& current,
@@ -181,18 +190,25 @@ std::vector<RowCheck> Checker::Run() {
     }
     if (active.empty()) break;
 
-    // One wait over every device's socket, until the nearest deadline.
+    // One wait over every device's socket, until the nearest deadline. A
+    // socket with part of an answer stays readable: it is left out of the
+    // wait and looked at again shortly.
     std::vector<SocketWait> waits;
     Clock::time_point nearest = Clock::time_point::max();
+    int longest = kWaitSliceMs;
     for (std::size_t index : active) {
       const Device& device = devices_[index];
       const bool connecting = device.phase == Phase::kConnecting;
-      waits.push_back({connecting ? device.connecting : modbus_get_socket(device.modbus.get()),
-                       connecting, false});
+      SocketHandle socket = connecting ? device.connecting : modbus_get_socket(device.modbus.get());
+      if (device.arrived > 0) {
+        socket = kNoSocket;
+        longest = kPartialAnswerMs;
+      }
+      waits.push_back({socket, connecting, false});
       nearest = std::min(nearest, device.deadline);
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(nearest - Clock::now());
-    const int slice = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, kWaitSliceMs));
+    const int slice = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, longest));
     const int failed = WaitForSockets(waits, slice);
     const Clock::time_point waited = Clock::now();
     if (stop_.stop_requested()) break;
@@ -201,14 +217,14 @@ std::vector<RowCheck> Checker::Run() {
       if (failed != 0) {
         const std::string text = "cannot wait for the device: " + SocketErrorText(failed);
         EndDevice(device, RowStatus::kError, text, text);
-      } else if (waits[i].ready) {
+      } else if (waits[i].ready || device.arrived > 0) {
         if (device.phase == Phase::kConnecting)
           ConnectEnded(device);
         else
           Receive(device);
+        // An answer still incomplete at its deadline ends as no answer does.
+        if (!device.done() && device.arrived > 0 && waited >= device.deadline) Expire(device);
       } else if (waited >= device.deadline) {
-        // A device whose deadline passed while another one's answer was
-        // being read is looked at again by the next wait first.
         Expire(device);
       }
     }
@@ -297,9 +313,7 @@ void Checker::SendNext(Device& device) {
   if (modbus_send_raw_request(device.modbus.get(), request, sizeof request) == -1) {
     const int error = FailureCode();
     if (MeansConnectionClosed(error)) {
-      EndDevice(device, RowStatus::kError, "the device closed the connection",
-                "not asked: the device closed the connection at row " +
-                    std::to_string(device.line()));
+      EndClosed(device);
     } else {
       const std::string text = "cannot send the request: " + FailureText(error);
       EndDevice(device, RowStatus::kError, text, text);
@@ -308,46 +322,53 @@ void Checker::SendNext(Device& device) {
   }
   device.phase = Phase::kAwaiting;
   device.deadline = Clock::now() + timeout_;
+  device.arrived = 0;
+  device.expected = 0;
 }
 
 void Checker::Receive(Device& device) {
-  // What is left of the request's time-out bounds the reading of the answer.
-  const auto left = std::max<std::chrono::microseconds>(
-      std::chrono::duration_cast<std::chrono::microseconds>(device.deadline - Clock::now()),
-      std::chrono::milliseconds(1));
-  modbus_set_response_timeout(device.modbus.get(), static_cast<std::uint32_t>(left.count() / 1000000),
-                              static_cast<std::uint32_t>(left.count() % 1000000));
+  // libmodbus reads an answer with waits of its own: it is handed the
+  // answer only once all of it, as long as its header says, has arrived,
+  // so that no device holds the others up and a stop ends every wait.
   std::uint8_t answer[MODBUS_TCP_MAX_ADU_LENGTH];
-  errno = 0;
-  const int length = modbus_receive_confirmation(device.modbus.get(), answer);
-  if (length == -1) {
-    const int error = FailureCode();
-    if (error == ETIMEDOUT) {
-      Expire(device);
-    } else if (MeansConnectionClosed(error)) {
-      EndDevice(device, RowStatus::kError, "the device closed the connection",
-                "not asked: the device closed the connection at row " +
-                    std::to_string(device.line()));
-    } else {
-      // The rest of the answer may still be on its way: the next row
-      // starts on a new connection.
-      const std::string text = error == EMBBADDATA
-                                   ? "answer longer than a Modbus TCP frame may be"
-                                   : "cannot read the answer: " + FailureText(error);
-      Report(device.rows[device.next++], Failure(text));
-      Reconnect(device);
-    }
+  int error = 0;
+  const int waiting = PeekSocket(modbus_get_socket(device.modbus.get()), answer, sizeof answer, error);
+  if (waiting == 0 || (waiting < 0 && MeansConnectionClosed(error))) {
+    EndClosed(device);
     return;
   }
-  RowCheck result = ReadAnswer(rows_[device.rows[device.next]], settings_.unit, answer, length);
-  const bool inStep = result.status == RowStatus::kOk || result.status == RowStatus::kException;
+  if (waiting < 0) {
+    if (error != 0) EndRowAndReconnect(device, "cannot read the answer: " + SocketErrorText(error));
+    return;
+  }
+  device.arrived = waiting;
+  if (waiting < kHeaderLength) return;  // the rest is on its way
+  const int length = 6 + static_cast<int>(MODBUS_GET_INT16_FROM_INT8(answer, 4));
+  device.expected = length;
+  const std::string lengthField = "the answer's length field says " + std::to_string(length - 6) + " bytes";
+  if (length > MODBUS_TCP_MAX_ADU_LENGTH) {
+    EndRowAndReconnect(device, lengthField + ", more than a Modbus TCP frame holds");
+    return;
+  }
+  if (waiting < length) return;  // the rest is on its way
+
+  modbus_set_response_timeout(device.modbus.get(), 0, 1000);  // all there: no wait
+  errno = 0;
+  const int read = modbus_receive_confirmation(device.modbus.get(), answer);
+  if (read == -1) {
+    error = FailureCode();
+    EndRowAndReconnect(device, error == ETIMEDOUT || error == EMBBADDATA
+                                   ? lengthField + ", which does not fit its function"
+                                   : "cannot read the answer: " + FailureText(error));
+    return;
+  }
+  RowCheck result = ReadAnswer(rows_[device.rows[device.next]], settings_.unit, answer, read);
+  if (result.status == RowStatus::kError) {
+    EndRowAndReconnect(device, std::move(result.message));
+    return;
+  }
   Report(device.rows[device.next++], std::move(result));
-  // After an answer that does not pair with its request, the next row
-  // starts on a new connection rather than read whatever follows it.
-  if (inStep)
-    SendNext(device);
-  else
-    Reconnect(device);
+  SendNext(device);
 }
 
 void Checker::Expire(Device& device) {
@@ -355,7 +376,13 @@ void Checker::Expire(Device& device) {
     const std::string text = "no connection " + WithinTimeOut();
     EndDevice(device, RowStatus::kNoConnection, text, text);
   } else {
-    EndDevice(device, RowStatus::kTimeOut, "no answer " + WithinTimeOut(),
+    std::string text = "no answer " + WithinTimeOut();
+    if (device.arrived > 0) {
+      text = "no complete answer " + WithinTimeOut() + " (" + std::to_string(device.arrived) +
+             (device.expected > 0 ? " of " + std::to_string(device.expected) : std::string()) +
+             " bytes)";
+    }
+    EndDevice(device, RowStatus::kTimeOut, text,
               "not asked: no answer to row " + std::to_string(device.line()) + " " +
                   WithinTimeOut());
   }
@@ -364,6 +391,16 @@ void Checker::Expire(Device& device) {
 void Checker::Reconnect(Device& device) {
   Disconnect(device);
   if (!device.done()) Connect(device);
+}
+
+void Checker::EndRowAndReconnect(Device& device, std::string text) {
+  Report(device.rows[device.next++], Failure(std::move(text)));
+  Reconnect(device);
+}
+
+void Checker::EndClosed(Device& device) {
+  EndDevice(device, RowStatus::kError, "the device closed the connection",
+            "not asked: the device closed the connection at row " + std::to_string(device.line()));
 }
 
 void Checker::EndDevice(Device& device, RowStatus status, const std::string& current,

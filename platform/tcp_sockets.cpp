@@ -113,6 +113,13 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) closesocket(static_cast<SOCKET>(socket));
 }
 
+int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
+  const int got = recv(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), size, MSG_PEEK);
+  if (got >= 0) return got;
+  error = WSAGetLastError() == WSAEWOULDBLOCK ? 0 : WSAGetLastError();
+  return -1;
+}
+
 // select, not WSAPoll: WSAPoll misses failed connects on older Windows.
 // Windows' fd_set is a list of up to FD_SETSIZE sockets, not a bit field.
 int WaitForSockets(std::vector<SocketWait>& waits, int timeoutMs) {
@@ -120,8 +127,11 @@ int WaitForSockets(std::vector<SocketWait>& waits, int timeoutMs) {
   FD_ZERO(&readable);
   FD_ZERO(&writable);
   FD_ZERO(&failed);
+  bool any = false;
   for (SocketWait& wait : waits) {
     wait.ready = false;
+    if (wait.socket == kNoSocket) continue;
+    any = true;
     const SOCKET s = static_cast<SOCKET>(wait.socket);
     if (wait.connecting) {
       FD_SET(s, &writable);
@@ -130,9 +140,14 @@ int WaitForSockets(std::vector<SocketWait>& waits, int timeoutMs) {
       FD_SET(s, &readable);
     }
   }
+  if (!any) {  // select refuses empty sets
+    Sleep(static_cast<DWORD>(timeoutMs));
+    return 0;
+  }
   timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
   if (select(0, &readable, &writable, &failed, &limit) == SOCKET_ERROR) return WSAGetLastError();
   for (SocketWait& wait : waits) {
+    if (wait.socket == kNoSocket) continue;
     const SOCKET s = static_cast<SOCKET>(wait.socket);
     wait.ready = wait.connecting ? FD_ISSET(s, &writable) || FD_ISSET(s, &failed)
                                  : FD_ISSET(s, &readable) != 0;
@@ -208,6 +223,14 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) close(socket);
 }
 
+int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
+  const ssize_t got = recv(socket, buffer, static_cast<std::size_t>(size), MSG_PEEK);
+  if (got >= 0) return static_cast<int>(got);
+  error = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : errno;
+  return -1;
+}
+
+// poll passes over a negative descriptor (kNoSocket).
 int WaitForSockets(std::vector<SocketWait>& waits, int timeoutMs) {
   std::vector<pollfd> fds;
   fds.reserve(waits.size());

@@ -35,7 +35,13 @@ int ConnectOutcome(SocketHandle socket);
 
 void CloseSocket(SocketHandle socket);
 
-// One socket of a wait.
+// Copies up to size bytes that have arrived on the socket into buffer
+// without taking them. Returns their number, 0 when the peer has closed the
+// connection, or -1 with the system's error code in error (0 when nothing
+// has arrived yet).
+int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error);
+
+// One socket of a wait; a wait passes over kNoSocket.
 struct SocketWait {
   SocketHandle socket = kNoSocket;
   bool connecting = false;  // waits for the end of its connect, else for data

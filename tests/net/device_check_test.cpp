@@ -129,10 +129,14 @@ TEST(DeviceCheck, ChecksAtMostEightDevicesAtOnce) {
   for (const RowCheck& result : results) EXPECT_EQ(result.status, RowStatus::kTimeOut);
 }
 
-TEST(DeviceCheck, StopEndsTheWaitAndLeavesTheRestNotChecked) {
-  Listeners listeners({"127.0.0.1"});
+TEST(DeviceCheck, StopEndsTheWaitsAndLeavesTheRestNotChecked) {
+  Listeners listeners({"127.0.0.1", "127.0.0.3"});
   test::SilentListener silent(listeners.Take(0));
-  const std::vector<TMyRec> rows(2, Record(1, 0, kLocal1, 0, 1, ""));
+  test::ScriptedPeer halfAnswer(listeners.Take(1), [](const std::string& request) {
+    return std::vector<std::string>{request.substr(0, 4)};
+  });
+  const std::vector<TMyRec> rows = {Record(1, 0, kLocal1, 0, 1, ""), Record(1, 0, kLocal1, 1, 1, ""),
+                                    Record(1, 0, {127, 0, 0, 3}, 0, 1, "")};
   std::stop_source stop;
   std::thread stopper([&] {
     std::this_thread::sleep_for(milliseconds(100));
@@ -142,7 +146,7 @@ TEST(DeviceCheck, StopEndsTheWaitAndLeavesTheRestNotChecked) {
   const auto results = CheckDevices(rows, On(listeners.port(), kMaxCheckTimeoutMs), stop.get_token());
   stopper.join();
   EXPECT_LT(Since(start), milliseconds(400));
-  EXPECT_EQ(results, std::vector<RowCheck>(2));
+  EXPECT_EQ(results, std::vector<RowCheck>(3));
 }
 
 TEST(DeviceCheck, SendsNothingToWhatIsNoDeviceAddress) {
@@ -217,19 +221,29 @@ TEST(DeviceCheck, ReadsOtherPeersAsTheyAnswer) {
       {"exception code libmodbus does not name",
        [&](const std::string& r) { return std::vector{Answer(r, 255, 0x83, "\x0C")}; },
        Status(RowStatus::kException, "unknown exception", 12)},
-      {"wrong length field",
+      {"length field longer than the answer",
        [&](const std::string& r) {
          std::string a = Answer(r, 255, 3, twoRegisters);
          a[5] = 9;
          return std::vector{a};
        },
-       Status(RowStatus::kError, "the answer's length field says 9 bytes, but it has 7")},
+       Status(RowStatus::kTimeOut, "no complete answer within 300 ms (13 of 15 bytes)")},
+      {"length field shorter than the answer",
+       [&](const std::string& r) {
+         std::string a = Answer(r, 255, 3, twoRegisters);
+         a[5] = 5;
+         return std::vector{a};
+       },
+       Status(RowStatus::kError, "the answer's length field says 5 bytes, but it has 7")},
+      {"answer that stops half-way",
+       [&](const std::string& r) { return std::vector{Answer(r, 255, 3, twoRegisters).substr(0, 4)}; },
+       Status(RowStatus::kTimeOut, "no complete answer within 300 ms (4 bytes)")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Listeners listeners({"127.0.0.1"});
     test::ScriptedPeer peer(listeners.Take(0), c.script);
-    const auto results = CheckDevices({Record(3, 0, kLocal1, 0, 2, "")}, On(listeners.port()));
+    const auto results = CheckDevices({Record(3, 0, kLocal1, 0, 2, "")}, On(listeners.port(), 300));
     EXPECT_EQ(results[0], c.expected);
   }
 }
