@@ -5,11 +5,13 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "editors/data_type_delegate.h"
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_checks.h"
 #include "editors/translate_table_model.h"
+#include "net/device_check_window.h"
 #include "platform/error.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
@@ -26,6 +28,8 @@ constexpr int kButtonWidth = 69;
 constexpr int kButtonHeight = 23;
 constexpr int kOkLeft = 12;
 constexpr int kCancelLeft = 92;
+constexpr int kCheckDevicesLeft = 172;
+constexpr int kCheckDevicesWidth = 118;
 constexpr int kRowHeight = 20;
 // Initial widths of columns 0 (the row numbers) to 6.
 constexpr int kColumnWidths[kGridColumns] = {64, 101, 72, 111, 79, 64, 64};
@@ -97,8 +101,14 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   const int buttonTop = (kBarHeight - kButtonHeight) / 2;
   bitbtn1->setGeometry(kOkLeft, buttonTop, kButtonWidth, kButtonHeight);
   bitbtn2->setGeometry(kCancelLeft, buttonTop, kButtonWidth, kButtonHeight);
+  CheckDevicesButton =
+      qt::MakeFlatButton("Check devices\xE2\x80\xA6", QStyle::SP_DriveNetIcon, Panel1);
+  CheckDevicesButton->setObjectName("CheckDevicesButton");
+  CheckDevicesButton->setGeometry(kCheckDevicesLeft, buttonTop,
+                                  std::max(kCheckDevicesWidth, CheckDevicesButton->sizeHint().width()),
+                                  kButtonHeight);
   // Enter belongs to the grid (it moves down), never to a default button.
-  for (QPushButton* button : {bitbtn1, bitbtn2}) {
+  for (QPushButton* button : {bitbtn1, bitbtn2, CheckDevicesButton}) {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
@@ -111,6 +121,7 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
 
   connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
   connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+  connect(CheckDevicesButton, &QPushButton::clicked, this, &TFSetVar::CheckDevicesClick);
 
   sga->setCurrentIndex(model_->IndexOf(1, kDataTypeColumn));
 }
@@ -146,6 +157,23 @@ bool TFSetVar::CollectRows() {
     return false;
   }
   return true;
+}
+
+void TFSetVar::CheckDevicesClick() {
+  sga->CommitEdit();
+  std::vector<TMyRec> rows;
+  if (std::optional<std::string> refusal = ValidateTable(model_->Grid(), rows)) {
+    services_.messages.ShowError(*refusal);
+    return;
+  }
+  if (!checkDevices) {
+    checkDevices = new DeviceCheckWindow(this);
+    connect(this, &QDialog::finished, checkDevices, &QDialog::reject);
+  }
+  checkDevices->CheckRows(std::move(rows));
+  checkDevices->show();
+  checkDevices->raise();
+  checkDevices->activateWindow();
 }
 
 bool TFSetVar::bitbtn1Click() {

@@ -1,6 +1,7 @@
 #pragma once
 // "Set Translate Table": the 1400-row translate table, written to var.xml.
 #include <QDialog>
+#include <QPointer>
 #include <vector>
 
 #include "documents/var_document.h"
@@ -13,6 +14,7 @@ class QWidget;
 namespace fabrion {
 
 class DataTypeDelegate;
+class DeviceCheckWindow;
 class ProjectStore;
 class TranslateGridView;
 class TranslateTableModel;
@@ -32,6 +34,11 @@ class TFSetVar : public QDialog {
   // OK's second pass over the grid into the working list; false after its
   // refusal was shown.
   bool CollectRows();
+  // "Check devices…": OK's checks over the grid as it stands (a refusal is
+  // shown as OK shows it and nothing is checked), then the rows OK would
+  // save read from their devices in the Check devices window. Closing this
+  // dialog stops the check.
+  void CheckDevicesClick();
 
   TranslateTableModel* Model() const { return model_; }
   const std::vector<TMyRec>& WorkingList() const { return rows_; }
@@ -40,6 +47,8 @@ class TFSetVar : public QDialog {
   QWidget* Panel1 = nullptr;  // the button bar
   QPushButton* bitbtn1 = nullptr;
   QPushButton* bitbtn2 = nullptr;
+  QPushButton* CheckDevicesButton = nullptr;
+  QPointer<DeviceCheckWindow> checkDevices;  // made at the first check
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -8,8 +8,13 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "editors/translate_table_dialog.h"
+#include "editors/translate_table_model.h"
+#include "fakes/fake_platform.h"
 #include "fakes/modbus_test_devices.h"
+#include "fakes/temp_folder.h"
 #include "fakes/translate_rows.h"
+#include "project/project_store.h"
 #include "widget_test_registry.h"
 
 namespace fabrion {
@@ -102,6 +107,47 @@ class DeviceCheckWindowTest : public QObject {
     delete window;
     QVERIFY(clock.elapsed() < 500);
     QTest::qWait(50);  // no late result may reach the window now gone
+  }
+
+  // "Check devices…" in the Set Translate Table dialog.
+  void TheDialogChecksItsGridAndStopsTheCheckWhenClosed() {
+    test::TempFolder folder;
+    test::FakePlatform platform;
+    ProjectStore store;
+    store.Fields().VarPath = folder / "var.xml";
+    TFSetVar dialog(store, platform.services());
+    dialog.show();
+    TranslateTableModel& grid = *dialog.Model();
+    const auto type = grid.IndexOf(1, kDataTypeColumn);
+    for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
+             {kDataTypeColumn, "Coils"}, {kAddressRtuColumn, "1"}, {kDeviceIpColumn, "127.0.0.1"},
+             {kAddressTcpColumn, "0"}, {kPointCountColumn, "1"}})
+      grid.setData(grid.IndexOf(1, column), text, Qt::EditRole);
+
+    // A table OK refuses is refused the same way, and nothing is checked.
+    QTest::mouseClick(dialog.CheckDevicesButton, Qt::LeftButton);
+    QCOMPARE(platform.messages.Texts(), std::vector<std::string>{DataTypeMessage(1)});
+    QVERIFY(!dialog.checkDevices);
+
+    test::Listeners listeners({"127.0.0.1"});
+    test::SilentListener silent(listeners.Take(0));
+    grid.setData(type, "Coil Status", Qt::EditRole);
+    QTest::mouseClick(dialog.CheckDevicesButton, Qt::LeftButton);
+    QVERIFY(dialog.checkDevices && dialog.checkDevices->isVisible());
+    QCOMPARE(dialog.checkDevices->ResultList->rowCount(), 1);
+    dialog.checkDevices->PortField->setValue(listeners.port());
+    dialog.checkDevices->TimeOutField->setValue(kMaxCheckTimeoutMs);
+    QTest::mouseClick(dialog.checkDevices->CheckButton, Qt::LeftButton);
+    QTest::qWait(100);
+    QVERIFY(dialog.checkDevices->IsChecking());
+
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(dialog.bitbtn2, Qt::LeftButton);  // Cancel closes the dialog
+    QVERIFY(clock.elapsed() < 500);
+    QVERIFY(!dialog.checkDevices->isVisible());
+    QVERIFY(!dialog.checkDevices->IsChecking());
+    QCOMPARE(platform.messages.shown.size(), std::size_t(1));
   }
 };
 
