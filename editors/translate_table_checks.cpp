@@ -5,6 +5,7 @@
 
 #include "documents/data_types.h"
 #include "documents/integer_rule.h"
+#include "documents/utf8_text.h"
 
 namespace fabrion {
 namespace {
@@ -69,8 +70,10 @@ std::optional<std::string> ReadPointCount(const TranslateGrid& grid, int row, TM
                     kPointCountMessage);
 }
 
+// var.xml stays XML 1.0, which cannot hold a pasted control character.
 std::optional<std::string> ReadMnemonic(const TranslateGrid& grid, int row, TMyRec& record) {
   record.Mnemonic = grid.Cell(row, kMnemonicColumn);
+  if (!IsXmlText(record.Mnemonic)) return MnemonicMessage(row);
   return std::nullopt;
 }
 
@@ -133,6 +136,10 @@ std::string DataTypeMessage(int line) {
 std::string DeviceIpMessage(std::string_view text) {
   return "Error!! Address Device TCP [" + std::string(text) +
          "] must be a valid TCP IP Address (Ex. 192.168.1.125). ";
+}
+
+std::string MnemonicMessage(int line) {
+  return "Error!! Mnemonic must not hold control characters (Line " + std::to_string(line) + "). ";
 }
 
 std::optional<std::string> CheckDataTypes(const TranslateGrid& grid) {

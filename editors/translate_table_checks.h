@@ -77,6 +77,8 @@ inline constexpr std::string_view kPointCountMessage =
     "Error!! N\xC2\xB0 Point must be between 0 and 127. ";
 // "Error!! Address Device TCP [<text>] must be a valid TCP IP Address (Ex. 192.168.1.125). "
 std::string DeviceIpMessage(std::string_view text);
+// "Error!! Mnemonic must not hold control characters (Line <line>). "
+std::string MnemonicMessage(int line);
 
 // OK's first pass: every non-empty Data Type cell of rows 1 to 1400 names a
 // data type; the message for the first that does not, or nothing.

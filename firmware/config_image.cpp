@@ -4,6 +4,7 @@
 #include <pugixml.hpp>
 
 #include "documents/integer_rule.h"
+#include "documents/utf8_text.h"
 #include "documents/xml_load.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
@@ -159,38 +160,6 @@ class ImageBuilder {
   ConfigImage& image_;
 };
 
-// The code point at text[i], advancing i; nothing for a malformed sequence
-// (i then steps over one byte).
-std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  int extra = 0;
-  char32_t cp = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = lead & 0x07;
-  } else {
-    return std::nullopt;
-  }
-  if (i + static_cast<std::size_t>(extra) > text.size()) return std::nullopt;
-  for (int k = 0; k < extra; ++k) {
-    const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kSmallest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    return std::nullopt;
-  i += static_cast<std::size_t>(extra);
-  return cp;
-}
-
 // The Windows-1252 byte of a code point, or "?".
 std::uint8_t Windows1252Byte(std::optional<char32_t> cp) {
   struct Mapping {
@@ -245,7 +214,7 @@ CommunityName CopyCommunityName(std::string_view utf8) {
   CommunityName field{};
   std::size_t i = 0;
   for (std::size_t n = 0; n < kCommunityNameSize - 1 && i < utf8.size(); ++n)
-    field[n] = Windows1252Byte(NextCodePoint(utf8, i));
+    field[n] = Windows1252Byte(DecodeUtf8(utf8, i));
   return field;
 }
 

@@ -283,6 +283,28 @@ INSTANTIATE_TEST_SUITE_P(
         CellCase{kPointCountColumn, "", kPoint},
         CellCase{kMnemonicColumn, "", std::nullopt}));
 
+// var.xml is XML 1.0: of the control characters only tab, LF and CR may stand in it.
+TEST(CollectRows, RefusesMnemonicsAnXmlDocumentCannotHold) {
+  const std::string refusal = "Error!! Mnemonic must not hold control characters (Line 2). ";
+  const struct {
+    const char* mnemonic;
+    bool accepted;
+  } cases[] = {
+      {"tab\there", true},  {"two\r\nlines", true}, {"caf\xC3\xA9 \x7F", true},
+      {"pasted \x01", false}, {"\x1F", false},      {"\x0B", false},
+      {"\xEF\xBF\xBE", false},  // U+FFFE
+  };
+  for (const auto& c : cases) {
+    TranslateGrid grid;
+    FillRow(grid, 1);
+    FillRow(grid, 2);
+    grid.SetCell(2, kMnemonicColumn, c.mnemonic);
+    std::vector<TMyRec> rows;
+    EXPECT_EQ(CollectRows(grid, rows), c.accepted ? std::nullopt : std::optional(refusal))
+        << "mnemonic \"" << c.mnemonic << "\"";
+  }
+}
+
 TEST(CollectRows, ChecksCellsInColumnOrder) {
   TranslateGrid grid;
   FillRow(grid, 4, "", "x", "x", "x", "x");
