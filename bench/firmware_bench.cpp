@@ -31,18 +31,18 @@ using Seconds = std::chrono::duration<double>;
 
 class CountingProgress : public ProgressIndicator {
  public:
-  void SetMaximum(int maximum) override { maximum_ = maximum; }
-  void SetPosition(int position) override {
+  void SetMaximum(std::int64_t maximum) override { maximum_ = maximum; }
+  void SetPosition(std::int64_t position) override {
     position_ = position;
     ++calls;
   }
-  int Position() const override { return position_; }
-  int Maximum() const override { return maximum_; }
+  std::int64_t Position() const override { return position_; }
+  std::int64_t Maximum() const override { return maximum_; }
   long long calls = 0;
 
  private:
-  int maximum_ = 0;
-  int position_ = 0;
+  std::int64_t maximum_ = 0;
+  std::int64_t position_ = 0;
 };
 
 class PrintingMessages : public MessageBoxes {

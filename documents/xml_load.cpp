@@ -1,41 +1,16 @@
 #include "documents/xml_load.h"
 
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+#include <algorithm>
 
-#include "platform/error.h"
-#include "platform/paths.h"
+#include "documents/utf8_text.h"
+#include "platform/file_open.h"
 
 namespace fabrion {
 namespace {
 
-[[noreturn]] void FailToOpen(std::string_view path, int error_number) {
-  std::string text = "Cannot open file \"";
-  text += path;
-  text += "\". ";
-  text += SystemErrorText(error_number);
-  throw Error(text);
-}
-
-std::string ReadWholeFile(std::string_view path) {
-  const std::filesystem::path file = ToFsPath(path);
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(file, ec);
-  if (!std::filesystem::exists(status)) FailToOpen(path, ENOENT);
-  if (std::filesystem::is_directory(status)) FailToOpen(path, EISDIR);
-  errno = 0;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) FailToOpen(path, errno ? errno : EACCES);
-  std::string bytes;
-  char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (in.eof()) break;
-  }
-  if (in.bad()) FailToOpen(path, errno ? errno : EIO);
-  return bytes;
+std::string HexByte(unsigned char byte) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  return std::string("0x") + kHex[byte >> 4] + kHex[byte & 0x0F];
 }
 
 class StringWriter : public pugi::xml_writer {
@@ -49,14 +24,11 @@ class StringWriter : public pugi::xml_writer {
   std::string& out_;
 };
 
-}  // namespace
-
-std::string ReadDocumentBytes(std::string_view path) { return ReadWholeFile(path); }
-
-std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_result& result) {
-  std::size_t offset = result.offset < 0 ? 0 : static_cast<std::size_t>(result.offset);
+// The parser's style of report for bytes at offset: the reason, the line
+// and its start (up to the offset only when lineUpToOffset).
+std::string ParseErrorTextAt(std::string_view bytes, std::size_t offset, const std::string& reason,
+                             bool lineUpToOffset) {
   if (offset > bytes.size()) offset = bytes.size();
-
   int line = 1;
   std::size_t lineStart = 0;
   for (std::size_t i = 0; i < offset; ++i) {
@@ -65,12 +37,23 @@ std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_resu
       lineStart = i + 1;
     }
   }
-  if (lineStart == 0 && bytes.substr(0, 3) == "\xEF\xBB\xBF") lineStart = 3;
-  std::size_t lineEnd = bytes.find('\n', lineStart);
+  if (lineStart == 0 && bytes.substr(0, 3) == "\xEF\xBB\xBF") lineStart = std::min<std::size_t>(3, offset);
+  std::size_t lineEnd = lineUpToOffset ? offset : bytes.find('\n', lineStart);
   if (lineEnd == std::string_view::npos) lineEnd = bytes.size();
   std::string_view text = bytes.substr(lineStart, lineEnd - lineStart);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  return ParseErrorText(result.description(), line, std::string(text));
+  return ParseErrorText(reason, line, std::string(text));
+}
+
+}  // namespace
+
+std::string ReadDocumentBytes(std::string_view path) {
+  return ReadRegularFile(path, kMaxDocumentBytes);
+}
+
+std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_result& result) {
+  const std::size_t offset = result.offset < 0 ? 0 : static_cast<std::size_t>(result.offset);
+  return ParseErrorTextAt(bytes, offset, result.description(), false);
 }
 
 void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document) {
@@ -80,10 +63,22 @@ void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document) {
     document.reset();
     throw DocumentParseError(ParseErrorTextFor(bytes, result));
   }
+  // The parser passes bytes that are not UTF-8 through unread; a document
+  // that declares no other encoding must not load with them, or a save would
+  // put U+FFFD in their place. The line shown ends before the bad byte.
+  if (result.encoding == pugi::encoding_utf8) {
+    if (const std::optional<std::size_t> bad = FirstInvalidUtf8(bytes)) {
+      document.reset();
+      throw DocumentParseError(ParseErrorTextAt(
+          bytes, *bad,
+          "Invalid UTF-8 byte sequence (byte " + HexByte(static_cast<unsigned char>(bytes[*bad])) + ")",
+          true));
+    }
+  }
 }
 
 void LoadXmlFile(std::string_view path, pugi::xml_document& document) {
-  LoadXmlBytes(ReadWholeFile(path), document);
+  LoadXmlBytes(ReadDocumentBytes(path), document);
 }
 
 std::optional<std::string> ElementText(const pugi::xml_node& element) {

@@ -26,17 +26,18 @@ inline constexpr unsigned int kDocumentParseOptions =
     pugi::parse_cdata | pugi::parse_escapes | pugi::parse_comments | pugi::parse_pi |
     pugi::parse_ws_pcdata_single;
 
-// Loads the document at path. Throws Error "Cannot open file "<path>".
-// <system text>" when the file is missing or cannot be read, and
-// DocumentParseError (ParseErrorText) when it is not well-formed.
+// Loads the document at path (ReadDocumentBytes, then LoadXmlBytes).
 void LoadXmlFile(std::string_view path, pugi::xml_document& document);
 
 // The whole file at path, as bytes, for the documents and the files a user
-// hands in (CSV). Throws Error "Cannot open file "<path>". <system text>"
-// when the file is missing or cannot be read.
+// hands in (CSV). Throws Error "Cannot open file "<path>". <why>" when the
+// file is missing or cannot be read, is no regular file (a FIFO, a device)
+// or is larger than 64 MiB (platform/file_open.h).
 std::string ReadDocumentBytes(std::string_view path);
 
-// Parses bytes as a document; DocumentParseError when not well-formed.
+// Parses bytes as a document; DocumentParseError (ParseErrorText) when not
+// well-formed, and likewise when it holds a byte that is not UTF-8 and
+// declares no other encoding (a UTF-16 or Latin-1 document is decoded).
 void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document);
 
 // The parser's report for bytes that failed to parse at result.offset.

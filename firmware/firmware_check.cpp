@@ -1,13 +1,15 @@
 #include "firmware/firmware_check.h"
 
+#include <algorithm>
 #include <bitset>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <memory>
 
+#include "firmware/line_reader.h"
 #include "firmware/srecord_line.h"
 #include "platform/error.h"
-#include "platform/paths.h"
+#include "platform/file_open.h"
 
 namespace fabrion {
 namespace {
@@ -17,6 +19,12 @@ constexpr std::size_t kProblemsListed = 20;
 std::string HexAddress(std::uint32_t address) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(address));
+  return text;
+}
+
+std::string HexByte(std::uint8_t byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(byte));
   return text;
 }
 
@@ -82,11 +90,20 @@ class Checker {
       ++problemsDropped_;
   }
 
+  // A byte of the window that two records give different values is a fault:
+  // the gateway would get data other than the bank's records there.
   void Data(std::uint32_t address, const std::vector<std::uint8_t>& data) {
+    bool conflictListed = false;
     for (std::size_t i = 0; i < data.size(); ++i) {
       const std::uint64_t at = std::uint64_t(address) + i;
       if (at < kBank1WindowStart || at > kBank1WindowEnd) continue;
       const std::size_t offset = static_cast<std::size_t>(at - kBank1WindowStart);
+      if (covered_[offset] && check_.bank[offset] != data[i] && !conflictListed) {
+        conflictListed = true;
+        Problem("line " + std::to_string(lineNumber_) + ": the record at " + HexAddress(address) +
+                " puts " + HexByte(data[i]) + " at " + HexAddress(static_cast<std::uint32_t>(at)) +
+                ", where another record in bank 1 puts " + HexByte(check_.bank[offset]));
+      }
       check_.bank[offset] = data[i];
       covered_[offset] = true;
       check_.bankSeen = true;
@@ -113,12 +130,20 @@ FirmwareCheck CheckFirmwareText(std::string_view text) {
 }
 
 FirmwareCheck CheckFirmwareFile(std::string_view path) {
-  std::ifstream in(ToFsPath(path), std::ios::binary);
-  if (!in) throw Error("Cannot open file \"" + std::string(path) + "\". " + SystemErrorText(errno));
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
   Checker checker;
+  LineReader reader(file.get());
+  LinePiece piece;
   std::string line;
-  while (std::getline(in, line)) checker.Line(line);
-  if (in.bad()) throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errno));
+  // No record is this long: a longer line is kept cut, and fails as a record.
+  constexpr std::size_t kLongestKept = 1024;
+  while (reader.Next(piece)) {
+    if (piece.first) line.clear();
+    line.append(piece.text.substr(0, kLongestKept - std::min(line.size(), kLongestKept)));
+    if (piece.last) checker.Line(line);
+  }
+  if (reader.failed())
+    throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errno ? errno : EIO));
   return checker.Finish();
 }
 

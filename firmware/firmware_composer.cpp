@@ -1,7 +1,8 @@
 #include "firmware/firmware_composer.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "firmware/line_reader.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/progress_indicator.h"
@@ -29,6 +31,8 @@ constexpr const char* kOutputNameEmpty = "File New *.Sx Not Found,Abort Procedur
 constexpr const char* kBinFolderMissing = "Directory Bin Not Found,Abort Procedure";
 constexpr const char* kMergeFailed = "File New Sx Not Create,Abort Procedure";
 
+using BankBytes = std::array<std::uint8_t, kBankWindowSize>;
+
 std::uint32_t BankWindowStart(int bank) {
   return 0x388000u + static_cast<std::uint32_t>(bank - 1) * 0x10000u;
 }
@@ -43,6 +47,25 @@ int HexValue(char c) {
 void AppendHexByte(std::string& text, unsigned value) {
   text += kHexDigits[(value >> 4) & 0x0F];
   text += kHexDigits[value & 0x0F];
+}
+
+// "0x" and the value in at least `digits` upper-case hexadecimal digits.
+std::string HexAddress(std::uint64_t value, int digits = 6) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
+  return text;
+}
+
+// The value of the hexadecimal digits text[at, at + count), or nothing.
+std::optional<std::uint32_t> HexNumber(std::string_view text, std::size_t at, std::size_t count) {
+  if (at + count > text.size()) return std::nullopt;
+  std::uint32_t value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    const int digit = HexValue(text[i]);
+    if (digit < 0) return std::nullopt;
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  return value;
 }
 
 bool IsSeparator(char c) {
@@ -61,34 +84,23 @@ std::string InFolder(std::string_view folder, std::string_view name) {
   return path;
 }
 
-std::string CannotOpenFileText(std::string_view path, int errorNumber) {
-  return "Cannot open file \"" + std::string(path) + "\". " + SystemErrorText(errorNumber);
-}
-
 std::string CannotReadFileText(std::string_view path, int errorNumber) {
   return "Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errorNumber);
 }
 
+// The errno of the call that just failed, EIO where it left none.
+int LastError() { return errno ? errno : EIO; }
+
 // A file held open for one step of the composition.
 class HeldFile {
  public:
-  HeldFile(std::string_view path, const char* mode) : file_(OpenFile(path, mode)) {}
+  explicit HeldFile(std::FILE* file) : file_(file) {}
   ~HeldFile() {
     if (file_) std::fclose(file_);
   }
-  HeldFile() : file_(nullptr) {}
   HeldFile(const HeldFile&) = delete;
   HeldFile& operator=(const HeldFile&) = delete;
-  HeldFile& operator=(HeldFile&& other) noexcept {
-    if (this != &other) {
-      if (file_) std::fclose(file_);
-      file_ = other.file_;
-      other.file_ = nullptr;
-    }
-    return *this;
-  }
   std::FILE* get() const { return file_; }
-  explicit operator bool() const { return file_ != nullptr; }
   // Closes the file; false when the close failed (a write not flushed).
   bool Close() {
     std::FILE* file = file_;
@@ -100,18 +112,6 @@ class HeldFile {
   std::FILE* file_;
 };
 
-// The errno of the call that just failed, EIO where it left none.
-int LastError() { return errno ? errno : EIO; }
-
-using FailureText = std::string (*)(std::string_view path, int errorNumber);
-
-// Opens path or throws Error with text(path, errno).
-void OpenOrThrow(HeldFile& file, std::string_view path, const char* mode, FailureText text) {
-  errno = 0;
-  file = HeldFile(path, mode);
-  if (!file) throw Error(text(path, LastError()));
-}
-
 // Removes the bank records file when the composition ends, however it ends.
 class RemoveOnExit {
  public:
@@ -119,7 +119,8 @@ class RemoveOnExit {
   ~RemoveOnExit() {
     std::error_code ignored;
     const std::filesystem::path path = ToFsPath(path_);
-    if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ignored)))
+      std::filesystem::remove(path, ignored);
   }
   RemoveOnExit(const RemoveOnExit&) = delete;
   RemoveOnExit& operator=(const RemoveOnExit&) = delete;
@@ -128,33 +129,52 @@ class RemoveOnExit {
   std::string path_;
 };
 
-// Step 3: the bank file as 512 S2 records of 32 bytes in the bank records
-// file. A bank file shorter than the window gives zero bytes past its end.
-void WriteBankRecords(int bank, const std::string& bankPath, const std::string& recordsPath) {
-  HeldFile records, bankFile;
-  OpenOrThrow(records, recordsPath, "wb", CannotCreateFileText);
-  OpenOrThrow(bankFile, bankPath, "rb", CannotOpenFileText);
+// The bank file's first 16384 bytes; zero bytes past a shorter file's end.
+BankBytes ReadBankFile(const std::string& bankPath) {
+  HeldFile bankFile(OpenRegularFile(bankPath));
+  BankBytes bytes{};
+  errno = 0;
+  std::fread(bytes.data(), 1, bytes.size(), bankFile.get());
+  if (std::ferror(bankFile.get())) throw Error(CannotReadFileText(bankPath, LastError()));
+  return bytes;
+}
 
+// The bank as its 512 S2 records of 32 bytes, each line ended by CR LF.
+std::string BankRecordLines(std::uint32_t windowStart, const BankBytes& bytes) {
+  std::string lines;
   std::string line;
-  std::uint32_t address = BankWindowStart(bank);
-  for (int k = 0; k < kRecordsPerBank; ++k, address += kRecordDataBytes) {
-    unsigned char chunk[kRecordDataBytes] = {};
-    errno = 0;
-    std::fread(chunk, 1, sizeof chunk, bankFile.get());
-    if (std::ferror(bankFile.get())) throw Error(CannotReadFileText(bankPath, LastError()));
+  for (std::size_t k = 0; k < kRecordsPerBank; ++k) {
+    const std::uint32_t address = windowStart + static_cast<std::uint32_t>(k * kRecordDataBytes);
     line = "S224";
     AppendHexByte(line, address >> 16);
     AppendHexByte(line, address >> 8);
     AppendHexByte(line, address);
-    for (unsigned char byte : chunk) AppendHexByte(line, byte);
+    for (std::size_t i = 0; i < kRecordDataBytes; ++i) AppendHexByte(line, bytes[k * kRecordDataBytes + i]);
     line += "XX";
     const std::string checksum = SRecordChecksum(line, true);
     line.replace(line.size() - 2, 2, checksum);
-    line += "\r\n";
-    errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), records.get()) != line.size())
-      throw Error(CannotCreateFileText(recordsPath, LastError()));
+    lines += line;
+    lines += "\r\n";
   }
+  return lines;
+}
+
+// Step 3: the bank records file, made new. Whatever had its name (a file
+// left by a killed run, a link a user placed) is removed first, so nothing
+// is ever written through it; a folder of that name is not ours to remove.
+void WriteBankRecords(const std::string& recordsPath, std::string_view lines) {
+  const std::filesystem::path path = ToFsPath(recordsPath);
+  std::error_code ec;
+  const std::filesystem::file_status there = std::filesystem::symlink_status(path, ec);
+  if (std::filesystem::is_directory(there)) throw Error(CannotCreateFileText(recordsPath, EISDIR));
+  if (std::filesystem::exists(there) || std::filesystem::is_symlink(there))
+    std::filesystem::remove(path, ec);
+  errno = 0;
+  HeldFile records(CreateNewFile(recordsPath));
+  if (!records.get()) throw Error(CannotCreateFileText(recordsPath, LastError()));
+  errno = 0;
+  if (std::fwrite(lines.data(), 1, lines.size(), records.get()) != lines.size())
+    throw Error(CannotCreateFileText(recordsPath, LastError()));
   errno = 0;
   if (!records.Close()) throw Error(CannotCreateFileText(recordsPath, LastError()));
 }
@@ -163,45 +183,49 @@ void WriteBankRecords(int bank, const std::string& bankPath, const std::string& 
 // place of the master's records in the window.
 class Merge {
  public:
-  Merge(std::uint32_t windowStart, std::FILE* master, std::FILE* records, StagedFile& output,
+  Merge(std::uint32_t windowStart, std::string bankName, const BankBytes& bank,
+        std::string_view bankRecords, std::FILE* master, StagedFile& output,
         ProgressIndicator& progress)
       : windowStart_(windowStart),
+        windowEnd_(std::uint64_t{windowStart} + kBankWindowSize),
+        bankName_(std::move(bankName)),
+        bank_(bank),
+        bankRecords_(bankRecords),
         master_(master),
-        records_(records),
         output_(output),
         progress_(progress) {
     buffer_.reserve(kOutputChunk);
   }
 
-  // Runs the merge; false when a line could not be read or written, or the
-  // master held an empty line or an S2 record without a hexadecimal address.
+  // Runs the merge; false when a line could not be read or written, the
+  // master held an empty line before its last non-empty one or an S2 record
+  // without a hexadecimal address, or a record would give the window other
+  // bytes than the bank's (why() then tells which and why).
   bool Run() {
-    const long long lines = CountLines(master_);
+    const std::int64_t lines = CountLines(master_);
     if (lines < 0 || std::fseek(master_, 0, SEEK_SET) != 0) return false;
-    maximum_ = static_cast<int>(std::min<long long>(lines, INT_MAX - kRecordsPerBank)) +
-               kRecordsPerBank;
+    maximum_ = lines + kRecordsPerBank;
     progress_.SetMaximum(maximum_);
 
     LineReader reader(master_);
     LinePiece piece;
     bool copying = false;
+    std::int64_t emptyLines = 0;  // seen since the last non-empty line
     while (reader.Next(piece)) {
       if (piece.first) {
         Step();
-        copying = true;
-        if (piece.last && piece.text.empty()) return false;
-        const std::string_view text = piece.text;
-        if (text.starts_with("S2")) {
-          const std::optional<std::uint32_t> address = RecordAddress(text);
-          if (!address) return false;
-          if (*address >= windowStart_ && *address <= windowStart_ + kBankWindowSize - 1) {
-            copying = false;
-            if (pending_ && !CopyBankRecords()) return false;
-            pending_ = false;
-          }
-        } else if (text.starts_with("S9")) {
-          result_ = pending_ ? 0 : 1;
+        ++line_;
+        // An empty line is held back: only a later non-empty line makes it
+        // one that stops the merge; after the last one it is passed over.
+        if (piece.last && piece.text.empty()) {
+          ++emptyLines;
+          copying = false;
+          continue;
         }
+        if (emptyLines > 0) return false;
+        copying = KeepLine(piece.text);
+        if (!why_.empty()) return false;
+        if (!copying && failed_) return false;
       }
       if (copying) {
         if (!Append(piece.text)) return false;
@@ -213,29 +237,81 @@ class Merge {
   }
 
   int result() const { return result_; }
-  int maximum() const { return maximum_; }
+  bool bankPlaced() const { return !pending_; }
+  // Why the merge stopped at a record, as a line for the user; empty otherwise.
+  const std::string& why() const { return why_; }
 
  private:
-  static std::optional<std::uint32_t> RecordAddress(std::string_view text) {
-    if (text.size() < 10) return std::nullopt;
-    std::uint32_t address = 0;
-    for (std::size_t i = 4; i < 10; ++i) {
-      const int digit = HexValue(text[i]);
-      if (digit < 0) return std::nullopt;
-      address = (address << 4) | static_cast<std::uint32_t>(digit);
+  // Classifies the start of a master line: false when it is not copied (an
+  // S2 record in the window, or a failure: failed_ or why_ is then set).
+  bool KeepLine(std::string_view text) {
+    if (text.starts_with("S2")) {
+      const std::optional<std::uint32_t> address = HexNumber(text, 4, 6);
+      if (!address) {
+        failed_ = true;
+        return false;
+      }
+      if (*address >= windowStart_ && *address < windowEnd_) {
+        const std::uint64_t end = *address + DataBytes(text, 3);
+        if (end > windowEnd_) {
+          Refuse(*address, 6, "it reaches past the end of the configuration area (" +
+                                  HexAddress(windowEnd_ - 1) + ")");
+          return false;
+        }
+        if (pending_ && !CopyBankRecords()) failed_ = true;
+        pending_ = false;
+        return false;
+      }
+      CheckBytesInWindow(text, *address, 3);
+    } else if (text.starts_with("S3")) {
+      if (const std::optional<std::uint32_t> address = HexNumber(text, 4, 8))
+        CheckBytesInWindow(text, *address, 4);
+    } else if (text.starts_with("S9")) {
+      result_ = pending_ ? 0 : 1;
     }
-    return address;
+    return why_.empty();
+  }
+
+  // The data bytes a record's byte count announces (0 when it has none).
+  static std::uint64_t DataBytes(std::string_view text, std::size_t addressBytes) {
+    const std::optional<std::uint32_t> count = HexNumber(text, 2, 2);
+    return count && *count > addressBytes ? *count - addressBytes - 1 : 0;
+  }
+
+  // A record the merge keeps may reach into the window only with exactly
+  // the bank's bytes there: the gateway must not get two values for one address.
+  void CheckBytesInWindow(std::string_view text, std::uint32_t address, std::size_t addressBytes) {
+    const std::uint64_t end = address + DataBytes(text, addressBytes);
+    const std::uint64_t from = std::max<std::uint64_t>(address, windowStart_);
+    const std::uint64_t to = std::min(end, windowEnd_);
+    const int digits = static_cast<int>(2 * addressBytes);
+    for (std::uint64_t at = from; at < to; ++at) {
+      const std::size_t digit = 4 + 2 * addressBytes + 2 * static_cast<std::size_t>(at - address);
+      const std::optional<std::uint32_t> byte = HexNumber(text, digit, 2);
+      const std::uint8_t expected = bank_[static_cast<std::size_t>(at - windowStart_)];
+      if (byte && *byte == expected) continue;
+      Refuse(address, digits,
+             byte ? "it puts " + HexAddress(*byte, 2) + " at " + HexAddress(at) + ", where " +
+                        bankName_ + " has " + HexAddress(expected, 2)
+                  : "its byte for " + HexAddress(at) + " is no hexadecimal number");
+      return;
+    }
+  }
+
+  void Refuse(std::uint32_t address, int digits, const std::string& why) {
+    why_ = "Line " + std::to_string(line_) + ", record at " + HexAddress(address, digits) + ": " +
+           why;
   }
 
   bool CopyBankRecords() {
-    LineReader reader(records_);
-    LinePiece piece;
-    while (reader.Next(piece)) {
-      if (piece.first) Step();
-      if (!Append(piece.text)) return false;
-      if (piece.last && !Append("\r\n")) return false;
+    std::string_view rest = bankRecords_;
+    while (!rest.empty()) {
+      const std::size_t end = rest.find('\n') + 1;
+      Step();
+      if (!Append(rest.substr(0, end))) return false;
+      rest.remove_prefix(end);
     }
-    return !reader.failed();
+    return true;
   }
 
   void Step() { progress_.SetPosition(++position_); }
@@ -254,15 +330,21 @@ class Merge {
   }
 
   const std::uint32_t windowStart_;
+  const std::uint64_t windowEnd_;  // one past the window's last address
+  const std::string bankName_;
+  const BankBytes& bank_;
+  std::string_view bankRecords_;
   std::FILE* master_;
-  std::FILE* records_;
   StagedFile& output_;
   ProgressIndicator& progress_;
   std::string buffer_;
-  int position_ = 0;
-  int maximum_ = kRecordsPerBank;
+  std::int64_t position_ = 0;
+  std::int64_t maximum_ = kRecordsPerBank;
+  std::int64_t line_ = 0;  // the master's line being merged, from 1
   bool pending_ = true;
+  bool failed_ = false;
   int result_ = -1;
+  std::string why_;
 };
 
 }  // namespace
@@ -281,6 +363,12 @@ std::string SRecordChecksum(std::string_view line, bool checksumOnly) {
   if (completed.size() < 2) completed.resize(2, ' ');
   completed.replace(completed.size() - 2, 2, checksum);
   return completed;
+}
+
+std::string NoConfigurationAreaText(int bank) {
+  const std::uint32_t start = BankWindowStart(bank);
+  return "The master firmware file has no configuration area (" + HexAddress(start) + " to " +
+         HexAddress(start + kBankWindowSize - 1) + "): nothing was started.";
 }
 
 ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::string_view binDir,
@@ -308,21 +396,24 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
     return {};
   }
 
+  const std::uint32_t windowStart = BankWindowStart(bank);
   const std::string recordsPath = InFolder(binDir, "Bin.sx");
   RemoveOnExit removeRecords(recordsPath);
-  WriteBankRecords(bank, bankPath, recordsPath);
+  const BankBytes bankBytes = ReadBankFile(bankPath);
+  const std::string bankRecords = BankRecordLines(windowStart, bankBytes);
+  WriteBankRecords(recordsPath, bankRecords);
 
-  HeldFile records, master;
-  OpenOrThrow(records, recordsPath, "rb", CannotOpenFileText);
-  OpenOrThrow(master, masterPath, "rb", CannotOpenFileText);
+  HeldFile master(OpenRegularFile(masterPath));
   StagedFile output(InFolder(outputDir, outputName));
 
-  Merge merge(BankWindowStart(bank), master.get(), records.get(), output, progress);
+  Merge merge(windowStart, bankName, bankBytes, bankRecords, master.get(), output, progress);
   const bool merged = merge.Run();
-  if (!merged) messages.ShowMessage(kMergeFailed);
+  if (!merged)
+    messages.ShowMessage(merge.why().empty() ? std::string(kMergeFailed)
+                                             : std::string(kMergeFailed) + "\n" + merge.why());
   progress.SetPosition(progress.Maximum());
   if (merged) output.Commit();
-  return {merge.result(), merged};
+  return {merge.result(), merged, merged && merge.bankPlaced()};
 }
 
 }  // namespace fabrion

@@ -13,16 +13,31 @@ class ProgressIndicator;
 // A merge can run to its end with -1 (a master ending in S8) and stop with
 // 0 or 1 (an empty line after the S9); only ranToEnd says a file was made.
 struct ComposeOutcome {
-  int result = -1;        // -1, 0 or 1 as the composer defines them
-  bool ranToEnd = false;  // false when it stopped with a message
+  int result = -1;          // -1, 0 or 1 as the composer defines them
+  bool ranToEnd = false;    // false when it stopped with a message
+  bool bankPlaced = false;  // the bank's records went in: a master record lay in the window
 };
+
+// What a composition that ran to its end without placing the bank's records
+// means for the user: the master has no configuration area, and so nothing
+// was started (a firmware without a configuration must not be programmed).
+std::string NoConfigurationAreaText(int bank);
 
 // Composes bank `bank` (1 to 5) from binDir (with or without its trailing
 // separator) into outputDir + outputName (a separator is put between them
 // when outputDir lacks one). Stops with a plain message for a missing input
-// or a failed merge; throws Error when a file cannot be created or opened.
+// or a failed merge; throws Error when a file cannot be created or opened
+// (the master and the bank file are read only when they are regular files).
 // The output is written beside its target and renamed over it only when the
-// merge ran to its end; the bank records file Bin.sx is always removed.
+// merge ran to its end; the bank records file Bin.sx is created new, after
+// whatever was at its name is removed, and is always removed at the end.
+//
+// The merge never gives the gateway two values for one address and never
+// drops a master byte outside the bank's window: a record the merge keeps
+// whose bytes in the window are not the bank file's, and a window record
+// that reaches past the window's end, stop it with the merge-failure message
+// and a line naming the master's line, the record's address and why. Empty
+// lines after the master's last non-empty line are passed over.
 ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::string_view binDir,
                                std::string_view outputName, std::string_view outputDir,
                                ProgressIndicator& progress, MessageBoxes& messages);

@@ -155,6 +155,11 @@ bool TFModifyFileSx::ExeModFileSxClick() {
   const std::string master = JoinPath(store_.Fields().MasterDir, masterName_);
   const ComposeOutcome outcome = ComposeFirmware(bank_, master, binFolder_, outputName_,
                                                  projectFolder_, *progress_, services_.messages);
+  // A firmware without the bank's records carries no configuration.
+  if (outcome.ranToEnd && !outcome.bankPlaced) {
+    services_.messages.ShowMessage(NoConfigurationAreaText(bank_));
+    return false;
+  }
   return outcome.ranToEnd;
 }
 

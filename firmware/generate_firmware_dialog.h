@@ -35,8 +35,9 @@ class TFModifyFileSx : public QDialog {
   // "Execute update firmware": compose, then start the flash tool, but only
   // when the composition just run went to its end.
   void LbButton2Click();
-  // Composes the firmware file; true when the composition ran to its end.
-  // Throws Error when a file cannot be created or opened.
+  // Composes the firmware file; true when the composition ran to its end
+  // and placed the bank's records (else it says the master has no
+  // configuration area). Throws Error when a file cannot be created or opened.
   bool ExeModFileSxClick();
   // Starts the flash tool with the composed file and the chosen port.
   void ExeUpdateFirClick();

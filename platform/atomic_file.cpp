@@ -5,11 +5,22 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <random>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -25,39 +36,46 @@ namespace fs = std::filesystem;
   throw Error(CannotCreateFileText(path, error_number));
 }
 
-int ErrorNumberOf(const std::error_code& ec) {
-  return ec.category() == std::generic_category() || ec.category() == std::system_category()
-             ? ec.value()
-             : EIO;
+// A temporary is named "<target's name>.fabrion-<8 hex digits>.tmp", so a
+// person can tell what it is and a later write of the same target can find
+// what a killed write left behind, without touching any other file.
+constexpr std::string_view kTemporaryMark = ".fabrion-";
+constexpr std::string_view kTemporaryEnd = ".tmp";
+constexpr std::size_t kTemporaryIdDigits = 8;
+
+std::uint32_t NextTemporaryId() {
+  static std::atomic<std::uint64_t> state{[] {
+    std::random_device random;
+    return (std::uint64_t{random()} << 32) ^ random() ^
+           static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }()};
+  // splitmix64: distinct ids for the steps of one state.
+  std::uint64_t z = state.fetch_add(0x9E3779B97F4A7C15ull) + 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return static_cast<std::uint32_t>(z ^ (z >> 31));
 }
 
-fs::path TemporaryBeside(const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  fs::path name = target.filename();
-  name += ".tmp" + std::to_string(stamp % 1000000007) + "-" + std::to_string(counter++);
-  return target.parent_path() / name;
+std::string TemporaryName(const std::string& targetName, std::uint32_t id) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string name = targetName + std::string(kTemporaryMark);
+  for (int shift = 28; shift >= 0; shift -= 4) name += kHex[(id >> shift) & 0xF];
+  return name + std::string(kTemporaryEnd);
 }
 
-std::FILE* OpenForWriting(const fs::path& path) {
-#ifdef _WIN32
-  return _wfopen(path.c_str(), L"wb");
-#else
-  return std::fopen(path.c_str(), "wb");
-#endif
+bool IsTemporaryOf(const std::string& name, const std::string& targetName) {
+  const std::size_t size =
+      targetName.size() + kTemporaryMark.size() + kTemporaryIdDigits + kTemporaryEnd.size();
+  if (name.size() != size || !name.starts_with(targetName)) return false;
+  std::string_view rest = std::string_view(name).substr(targetName.size());
+  if (!rest.starts_with(kTemporaryMark) || !rest.ends_with(kTemporaryEnd)) return false;
+  for (char c : rest.substr(kTemporaryMark.size(), kTemporaryIdDigits))
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  return true;
 }
 
-// Writes, flushes and closes; returns 0 or the errno of the first failure.
-int WriteAndClose(std::FILE* file, std::string_view bytes) {
-  int failure = 0;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
-    failure = errno ? errno : EIO;
-  if (!failure && std::fflush(file) != 0) failure = errno ? errno : EIO;
-#ifndef _WIN32
-  if (!failure && ::fsync(fileno(file)) != 0 && errno != EINVAL) failure = errno;
-#endif
-  if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
-  return failure;
+fs::path FolderOf(const fs::path& target) {
+  return target.has_parent_path() ? target.parent_path() : fs::path(".");
 }
 
 // Fails unless path may be written: an existing folder or read-only file
@@ -72,12 +90,159 @@ fs::file_status CheckWritable(std::string_view path, const fs::path& target) {
     if (::access(target.c_str(), W_OK) != 0) Fail(path, errno);
 #endif
   }
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  if (!fs::is_directory(folder, ec)) Fail(path, ENOENT);
+  if (!fs::is_directory(FolderOf(target), ec)) Fail(path, ENOENT);
   return status;
 }
 
+// Removes one leftover temporary unless its write is still going on: a live
+// write holds its temporary locked (open without delete sharing on Windows).
+void RemoveIfAbandoned(const fs::path& candidate) {
+  std::error_code ec;
+  if (fs::symlink_status(candidate, ec).type() != fs::file_type::regular) return;
+#ifdef _WIN32
+  DeleteFileW(candidate.c_str());
+#else
+  const int descriptor = open(candidate.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (descriptor < 0) return;
+  struct stat opened, named;
+  if (flock(descriptor, LOCK_EX | LOCK_NB) == 0 && fstat(descriptor, &opened) == 0 &&
+      S_ISREG(opened.st_mode) && lstat(candidate.c_str(), &named) == 0 &&
+      opened.st_dev == named.st_dev && opened.st_ino == named.st_ino)
+    unlink(candidate.c_str());
+  close(descriptor);
+#endif
+}
+
+// Removes what killed writes of target left in its folder.
+void RemoveAbandonedTemporaries(const fs::path& target) {
+  const std::string targetName = FromFsPath(target.filename());
+  std::vector<fs::path> leftovers;
+  std::error_code ec;
+  for (fs::directory_iterator it(FolderOf(target), ec), end; !ec && it != end; it.increment(ec))
+    if (IsTemporaryOf(FromFsPath(it->path().filename()), targetName))
+      leftovers.push_back(it->path());
+  for (const fs::path& leftover : leftovers) RemoveIfAbandoned(leftover);
+}
+
 }  // namespace
+
+// The temporary of one write: created new beside the target, held so that no
+// other write's cleaning removes it, and renamed over the target while still
+// held, so there is no moment at which it is unguarded under its own name.
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile() { Discard(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // 0 or the errno of the failure.
+  int Create(const fs::path& target) {
+    const std::string targetName = FromFsPath(target.filename());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = FolderOf(target) / ToFsPath(TemporaryName(targetName, NextTemporaryId()));
+#ifdef _WIN32
+      const HANDLE handle = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        return ErrnoOfWindowsError(error);
+      }
+      const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+      if (descriptor < 0) {
+        CloseHandle(handle);
+        DeleteFileW(path_.c_str());
+        return EIO;
+      }
+#else
+      const int descriptor =
+          open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+      if (descriptor < 0) {
+        if (errno == EEXIST) continue;
+        return errno;
+      }
+      // Locked, then checked: a cleaning that took the new file in the moment
+      // before the lock has removed it, and another name is tried.
+      struct stat opened, named;
+      if ((flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) ||
+          fstat(descriptor, &opened) != 0 || lstat(path_.c_str(), &named) != 0 ||
+          opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
+        close(descriptor);
+        continue;
+      }
+#endif
+      file_ = fdopen(descriptor, "wb");
+      if (!file_) {
+        const int failure = errno ? errno : EIO;
+        close(descriptor);
+        Remove();
+        return failure;
+      }
+      return 0;
+    }
+    return EEXIST;
+  }
+
+  std::FILE* file() const { return file_; }
+
+  // Flushes the bytes to the disk, gives the temporary the permissions of the
+  // target it replaces and renames it over target; 0 or the errno.
+  int CommitTo(const fs::path& target, std::optional<fs::perms> permissions) {
+    errno = 0;
+    if (std::fflush(file_) != 0) return errno ? errno : EIO;
+#ifdef _WIN32
+    (void)permissions;  // a writable target has no read-only attribute to keep
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_)));
+    if (!FlushFileBuffers(handle)) return ErrnoOfWindowsError(GetLastError());
+    const std::wstring to = fs::absolute(target).wstring();
+    const std::size_t bytes = to.size() * sizeof(wchar_t);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(bytes);
+    std::copy(to.begin(), to.end(), info->FileName);
+    if (!SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
+      return ErrnoOfWindowsError(GetLastError());
+#else
+    const int descriptor = fileno(file_);
+    if (fsync(descriptor) != 0 && errno != EINVAL) return errno;
+    if (permissions)
+      fchmod(descriptor, static_cast<mode_t>(*permissions & fs::perms::mask));
+    if (std::rename(path_.c_str(), target.c_str()) != 0) return errno;
+#endif
+    path_.clear();
+    const int closed = std::fclose(file_);
+    file_ = nullptr;
+    return closed == 0 ? 0 : (errno ? errno : EIO);
+  }
+
+  // Closes and removes the temporary unless it was committed.
+  void Discard() {
+    if (!file_) return;
+#ifdef _WIN32
+    // Marked for deletion while still held: removed as it is closed.
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_))),
+                               FileDispositionInfo, &disposition, sizeof disposition);
+#else
+    Remove();
+#endif
+    std::fclose(file_);
+    file_ = nullptr;
+    path_.clear();
+  }
+
+ private:
+  void Remove() {
+    std::error_code ignored;
+    if (!path_.empty()) fs::remove(path_, ignored);
+  }
+
+  fs::path path_;
+  std::FILE* file_ = nullptr;
+};
 
 std::string CannotCreateFileText(std::string_view path, int error_number) {
   std::string text = "Cannot create file \"";
@@ -88,66 +253,38 @@ std::string CannotCreateFileText(std::string_view path, int error_number) {
 }
 
 void WriteFileAtomically(std::string_view path, std::string_view bytes) {
-  const fs::path target = ToFsPath(path);
-  std::error_code ec;
-  const fs::file_status status = CheckWritable(path, target);
-  const bool exists = fs::exists(status);
-
-  const fs::path temporary = TemporaryBeside(target);
-  errno = 0;
-  std::FILE* file = OpenForWriting(temporary);
-  if (!file) Fail(path, errno ? errno : EIO);
-  if (int failure = WriteAndClose(file, bytes)) {
-    fs::remove(temporary, ec);
-    Fail(path, failure);
-  }
-  if (exists) fs::permissions(temporary, status.permissions(), ec);
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    Fail(path, ErrorNumberOf(ec));
-  }
+  StagedFile staged(path);
+  staged.Write(bytes);
+  staged.Commit();
 }
 
-StagedFile::StagedFile(std::string_view target) : target_(target) {
+StagedFile::StagedFile(std::string_view target)
+    : target_(target), temporary_(std::make_unique<TemporaryFile>()) {
   const fs::path path = ToFsPath(target);
   const fs::file_status status = CheckWritable(target, path);
-  targetExisted_ = fs::exists(status);
-  targetPermissions_ = status.permissions();
-  temporary_ = TemporaryBeside(path);
-  errno = 0;
-  file_ = OpenForWriting(temporary_);
-  if (!file_) Fail(target, errno ? errno : EIO);
+  if (fs::exists(status)) targetPermissions_ = status.permissions();
+  RemoveAbandonedTemporaries(path);
+  if (int failure = temporary_->Create(path)) Fail(target, failure);
 }
 
-StagedFile::~StagedFile() {
-  if (file_) std::fclose(file_);
-  if (!temporary_.empty()) {
-    std::error_code ignored;
-    fs::remove(temporary_, ignored);
-  }
-}
+StagedFile::~StagedFile() = default;
 
 bool StagedFile::Write(std::string_view bytes) {
-  if (failure_ || !file_) return false;
+  std::FILE* file = temporary_->file();
+  if (failure_ || !file) return false;
   errno = 0;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
     failure_ = errno ? errno : EIO;
   return failure_ == 0;
 }
 
 void StagedFile::Commit() {
-  if (!file_) Fail(target_, failure_ ? failure_ : EIO);
-  errno = 0;
-  if (std::fclose(file_) != 0 && !failure_) failure_ = errno ? errno : EIO;
-  file_ = nullptr;
-  if (failure_) Fail(target_, failure_);
-  std::error_code ec;
-  if (targetExisted_) fs::permissions(temporary_, targetPermissions_, ec);
-  fs::rename(temporary_, ToFsPath(target_), ec);
-  if (ec) Fail(target_, ErrorNumberOf(ec));
-  temporary_.clear();
+  if (!temporary_->file()) Fail(target_, failure_ ? failure_ : EIO);
+  if (!failure_) failure_ = temporary_->CommitTo(ToFsPath(target_), targetPermissions_);
+  if (failure_) {
+    temporary_->Discard();
+    Fail(target_, failure_);
+  }
 }
 
 }  // namespace fabrion

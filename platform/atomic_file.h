@@ -1,7 +1,8 @@
 #pragma once
 // Whole-file writes that never leave a half-written file behind.
-#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,13 @@ namespace fabrion {
 // "Cannot create file "<path>". <system text>": the text of a failed write.
 std::string CannotCreateFileText(std::string_view path, int error_number);
 
+class TemporaryFile;
+
 // Writes bytes to a temporary file beside path and renames it over path.
+// The temporary, "<name>.fabrion-<8 hex digits>.tmp", is created new (never
+// through a link or over another file) and held until it is renamed; each
+// write first removes the temporaries that killed writes of the same target
+// left behind, and no other file.
 // A target that exists but is read-only (no owner write bit, as the Windows
 // read-only attribute) or a folder that is missing fails before anything is
 // written; on any failure the old file is left exactly as it was and Error
@@ -22,8 +29,8 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes);
 // partial file under the target's name.
 class StagedFile {
  public:
-  // Checks the target as WriteFileAtomically does and creates the
-  // temporary; throws Error with CannotCreateFileText on failure.
+  // Checks the target as WriteFileAtomically does, removes abandoned
+  // temporaries and creates its own; throws Error with CannotCreateFileText.
   explicit StagedFile(std::string_view target);
   // Closes and removes the temporary unless it was committed.
   ~StagedFile();
@@ -38,10 +45,8 @@ class StagedFile {
 
  private:
   std::string target_;
-  std::filesystem::path temporary_;
-  std::FILE* file_ = nullptr;
-  bool targetExisted_ = false;
-  std::filesystem::perms targetPermissions_ = std::filesystem::perms::unknown;
+  std::unique_ptr<TemporaryFile> temporary_;
+  std::optional<std::filesystem::perms> targetPermissions_;  // of the target it replaces
   int failure_ = 0;
 };
 

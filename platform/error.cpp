@@ -1,11 +1,40 @@
 #include "platform/error.h"
 
+#include <cerrno>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace fabrion {
 
 std::string SystemErrorText(int error_number) {
   return std::generic_category().message(error_number);
 }
+
+#ifdef _WIN32
+int ErrnoOfWindowsError(unsigned long windowsError) {
+  switch (windowsError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    default:
+      return EIO;
+  }
+}
+#endif
 
 }  // namespace fabrion

@@ -14,4 +14,10 @@ class Error : public std::runtime_error {
 // The system's description of an errno value ("Permission denied").
 std::string SystemErrorText(int error_number);
 
+#ifdef _WIN32
+// The errno value nearest to a Windows error code (EIO for the rest), so that
+// file failures read the same on every platform.
+int ErrnoOfWindowsError(unsigned long windowsError);
+#endif
+
 }  // namespace fabrion

@@ -24,7 +24,8 @@ std::string FromFsPath(const std::filesystem::path& path) {
 bool FileExists(std::string_view utf8) {
   if (utf8.empty()) return false;
   std::error_code ec;
-  return std::filesystem::is_regular_file(ToFsPath(utf8), ec);
+  const std::filesystem::file_status status = std::filesystem::status(ToFsPath(utf8), ec);
+  return !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 bool DirectoryExists(std::string_view utf8) {
@@ -44,15 +45,6 @@ bool CreateDirectories(std::string_view utf8) {
   std::error_code ec;
   std::filesystem::create_directories(ToFsPath(utf8), ec);
   return !ec && DirectoryExists(utf8);
-}
-
-std::FILE* OpenFile(std::string_view utf8, const char* mode) {
-#ifdef _WIN32
-  std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
-  return _wfopen(ToFsPath(utf8).c_str(), wideMode.c_str());
-#else
-  return std::fopen(ToFsPath(utf8).c_str(), mode);
-#endif
 }
 
 }  // namespace fabrion

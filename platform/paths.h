@@ -1,7 +1,6 @@
 #pragma once
 // Paths as the program forms them: UTF-8 texts joined with the platform's
 // separator, folders without a trailing separator.
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -22,6 +21,8 @@ std::filesystem::path ToFsPath(std::string_view utf8);
 std::string FromFsPath(const std::filesystem::path& path);
 
 // Tests that never throw: false for anything that cannot be examined.
+// FileExists: something other than a folder is there (a link is followed), a
+// FIFO or device included, so that reading it can say what it is.
 bool FileExists(std::string_view utf8);
 bool DirectoryExists(std::string_view utf8);
 
@@ -29,8 +30,5 @@ bool DirectoryExists(std::string_view utf8);
 bool CreateOneDirectory(std::string_view utf8);
 // Creates the folder with any missing levels; false when that failed.
 bool CreateDirectories(std::string_view utf8);
-
-// std::fopen for a UTF-8 path; nullptr (errno set) when it cannot be opened.
-std::FILE* OpenFile(std::string_view utf8, const char* mode);
 
 }  // namespace fabrion

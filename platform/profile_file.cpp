@@ -1,11 +1,11 @@
 #include "platform/profile_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -33,18 +33,20 @@ bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 struct ProfileLines {
   bool bom = false;
   std::vector<std::string> lines;  // without their line ends
+  std::string unreadable;          // why a file that is there could not be read
 };
 
+// The file's lines; a file that is there but cannot be read (no regular
+// file, too large, no permission) gives no lines and says why.
 ProfileLines Load(std::string_view path) {
   ProfileLines result;
   if (!FileExists(path)) return result;
   std::string content;
   try {
-    std::ifstream in(ToFsPath(path), std::ios::binary);
-    if (!in) return result;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::exception&) {
-    return result;  // unreadable: as if missing
+    content = ReadRegularFile(path, kMaxDocumentBytes);
+  } catch (const std::exception& e) {
+    result.unreadable = e.what();
+    return result;
   }
   std::string_view rest = content;
   if (rest.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -108,7 +110,14 @@ std::string ReadProfileString(std::string_view path, std::string_view section,
 
 void WriteProfileString(std::string_view path, std::string_view section, std::string_view key,
                         std::string_view value) {
+  // A line break would end the line and start another entry.
+  for (std::string_view text : {section, key, value})
+    if (text.find_first_of("\r\n") != std::string_view::npos)
+      throw Error("A line break cannot be written into the profile file \"" + std::string(path) +
+                  "\"");
   ProfileLines profile = Load(path);
+  // Writing over a file that could not be read would lose its other content.
+  if (!profile.unreadable.empty()) throw Error(profile.unreadable);
   std::vector<std::string>& lines = profile.lines;
   const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
 

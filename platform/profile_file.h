@@ -8,12 +8,15 @@
 
 namespace fabrion {
 
-// The value of key in section, or empty when the file, section or key is missing.
+// The value of key in section, or empty when the file, section or key is
+// missing or the file cannot be read (no regular file, larger than 64 MiB).
 std::string ReadProfileString(std::string_view path, std::string_view section,
                               std::string_view key);
 
 // Sets key in section, creating the file and the section when missing and
-// keeping every other line; lines end in CR LF. Throws Error on failure.
+// keeping every other line; lines end in CR LF. Throws Error on failure: a
+// line break in section, key or value, and a file that is there but cannot
+// be read (its other content would be lost) write nothing.
 void WriteProfileString(std::string_view path, std::string_view section, std::string_view key,
                         std::string_view value);
 

@@ -50,6 +50,31 @@ TEST(LoadXmlBytes, ReportsReasonLineAndTheLineWhereParsingStopped) {
   for (const Case& c : cases) EXPECT_EQ(ParseFailure(c.bytes), c.expected) << c.bytes;
 }
 
+// Bytes that are not UTF-8 would come back as U+FFFD after a save: such a
+// document is not well-formed unless it declares its own encoding.
+TEST(LoadXmlBytes, BytesThatAreNotUtf8AreNotWellFormed) {
+  struct Case {
+    std::string bytes, expected;
+  };
+  const Case cases[] = {
+      {"<R>\r\n<row MNEMONIC=\"caf\xE9\"/></R>",
+       "Invalid UTF-8 byte sequence (byte 0xE9)\nLine: 2\n<row MNEMONIC=\"caf"},
+      {"<R M=\"\xC0\xAF\"/>", "Invalid UTF-8 byte sequence (byte 0xC0)\nLine: 1\n<R M=\""},
+      {"<R>\x80</R>", "Invalid UTF-8 byte sequence (byte 0x80)\nLine: 1\n<R>"},
+      {"<R>\xED\xA0\x80</R>", "Invalid UTF-8 byte sequence (byte 0xED)\nLine: 1\n<R>"},
+      {"<R>\xF4\x90\x80\x80</R>", "Invalid UTF-8 byte sequence (byte 0xF4)\nLine: 1\n<R>"},
+      {"<R>\xE2\x82</R>", "Invalid UTF-8 byte sequence (byte 0xE2)\nLine: 1\n<R>"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseFailure(c.bytes), c.expected) << c.bytes;
+
+  pugi::xml_document latin1;
+  LoadXmlBytes("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R M=\"caf\xE9\"/>", latin1);
+  EXPECT_EQ(std::string(latin1.child("R").attribute("M").value()), "caf\xC3\xA9");
+  pugi::xml_document utf16;
+  LoadXmlBytes(std::string("\xFF\xFE<\0R\0/\0>\0", 10), utf16);
+  EXPECT_TRUE(utf16.child("R"));
+}
+
 TEST(LoadXmlFile, MissingFileIsAnErrorNamingTheFile) {
   test::TempFolder folder;
   const std::string path = folder / "var.xml";

@@ -76,16 +76,16 @@ class ScriptedFolderPicker : public FolderPicker {
 
 class RecordingProgress : public ProgressIndicator {
  public:
-  void SetMaximum(int maximum) override { maximum_ = maximum; maxima.push_back(maximum); }
-  void SetPosition(int position) override { position_ = position; ++updates; }
-  int Position() const override { return position_; }
-  int Maximum() const override { return maximum_; }
-  std::vector<int> maxima;
+  void SetMaximum(std::int64_t maximum) override { maximum_ = maximum; maxima.push_back(maximum); }
+  void SetPosition(std::int64_t position) override { position_ = position; ++updates; }
+  std::int64_t Position() const override { return position_; }
+  std::int64_t Maximum() const override { return maximum_; }
+  std::vector<std::int64_t> maxima;
   int updates = 0;
 
  private:
-  int maximum_ = 100;
-  int position_ = 0;
+  std::int64_t maximum_ = 100;
+  std::int64_t position_ = 0;
 };
 
 // Records each echo and answers as scripted: by default an echo of the request's

@@ -66,6 +66,21 @@ TEST(CheckFirmwareText, ReportsEachFault) {
                    {"bank 1 lacks 512 of its 512 records, the first at 0x388000",
                     "no end record (S7, S8 or S9)"}});
 
+  // Data in the window other than the bank's records: two values for one address.
+  lines = ComposedFirmwareLines(image);
+  lines.insert(lines.begin() + 2, FormatSRecordLine('3', 0x38800A, {image[10], 0x99}));
+  cases.push_back({"an S3 record with other bytes in the window", lines,
+                   {"line 11: the record at 0x388000 puts 0x10 at 0x38800B, where another "
+                    "record in bank 1 puts 0x99"}});
+  lines = ComposedFirmwareLines(image);
+  lines.push_back(FormatSRecordLine('2', 0x387FF8, std::vector<std::uint8_t>(16, 0x55)));
+  cases.push_back({"a later record reaching into the window", lines,
+                   {"line 523: the record at 0x387FF8 puts 0x55 at 0x388000, where another "
+                    "record in bank 1 puts 0x03"}});
+  lines = ComposedFirmwareLines(image);
+  lines.insert(lines.begin() + 2, FormatSRecordLine('3', 0x38800A, {image[10], image[11]}));
+  cases.push_back({"a record with the bank's own bytes", lines, {}});
+
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fault);
     const FirmwareCheck check = CheckFirmwareText(JoinLines(c.lines));

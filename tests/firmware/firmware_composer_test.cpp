@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,16 +34,21 @@ std::string Hex(unsigned value, int digits) {
   return text;
 }
 
-// An S2 record built here, with its checksum summed here.
-std::string S2(std::uint32_t address, const std::vector<std::uint8_t>& data) {
-  unsigned sum = static_cast<unsigned>(data.size() + 4);
-  std::string line = "S2" + Hex(static_cast<unsigned>(data.size() + 4), 2) + Hex(address, 6);
-  sum += (address >> 16) + ((address >> 8) & 0xFF) + (address & 0xFF);
+// An S1, S2 or S3 record built here, with its checksum summed here.
+std::string Record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
+  const int addressBytes = type - '0' + 1;
+  unsigned sum = static_cast<unsigned>(data.size() + addressBytes + 1);
+  std::string line = std::string("S") + type + Hex(sum, 2) + Hex(address, 2 * addressBytes);
+  for (int shift = 0; shift < 8 * addressBytes; shift += 8) sum += (address >> shift) & 0xFF;
   for (auto byte : data) {
     line += Hex(byte, 2);
     sum += byte;
   }
   return line + Hex(~sum & 0xFF, 2);
+}
+
+std::string S2(std::uint32_t address, const std::vector<std::uint8_t>& data) {
+  return Record('2', address, data);
 }
 
 std::string S2(std::uint32_t address) { return S2(address, std::vector<std::uint8_t>(16, 0x5A)); }
@@ -144,7 +154,7 @@ TEST_F(Composer, WindowRecordsGiveWayToTheBankRecordsAtTheFirstOfThem) {
   EXPECT_EQ(records.front().substr(0, 10), "S224388000");
   EXPECT_EQ(records.back().substr(0, 10), "S22438BFE0");
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(progress.maxima, std::vector<int>{512 + 11});
+  EXPECT_EQ(progress.maxima, std::vector<std::int64_t>{512 + 11});
   EXPECT_EQ(progress.Position(), 512 + 11);
   EXPECT_EQ(FolderContents(), (std::vector<std::string>{"New_ravelin.sx", "bin", "bin/bank1.bin",
                                                         "ravelin.sx"}));
@@ -174,8 +184,8 @@ TEST_F(Composer, MasterWithoutWindowDataIsCopiedLineByLine) {
       {"no last line end", kHeader + "\r\n" + a + "\n" + kS9, CrLf({kHeader, a, kS9}), 0},
       {"lower case", CrLf({"s2" + S2(kWindow).substr(2), "s9030000FC"}),
        CrLf({"s2" + S2(kWindow).substr(2), "s9030000FC"}), -1},
-      {"S3 and S5 and text", CrLf({"S3070038800000BF", "S5030002FA", "hello world"}),
-       CrLf({"S3070038800000BF", "S5030002FA", "hello world"}), -1},
+      {"S3 and S5 and text", CrLf({"S3070010000000E8", "S5030002FA", "hello world"}),
+       CrLf({"S3070010000000E8", "S5030002FA", "hello world"}), -1},
       {"lone CR inside a line", CrLf({"abc\rdef", kS9}), CrLf({"abc\rdef", kS9}), 0},
       {"S1 with any address", CrLf({"S1zz", kS9}), CrLf({"S1zz", kS9}), 0},
   };
@@ -237,8 +247,8 @@ TEST_F(Composer, MergeFailureLeavesNoFileUnderTheOutputName) {
   };
   const Case cases[] = {
       {"empty line", CrLf({kHeader, "", S2(kWindow), kS9}), -1},
-      {"empty last line", CrLf({kHeader, kS9, ""}), 0},
-      {"CR only line", kHeader + "\r\n\r\n", -1},
+      {"empty line before the last", CrLf({kHeader, kS9, "", "", kS9}), 0},
+      {"CR only line before the last", kHeader + "\r\n\r\n" + kS9, -1},
       {"S2 address not hex", CrLf({kHeader, "S2243880G0" + std::string(66, '0')}), -1},
       {"S2 too short", CrLf({"S224388"}), -1},
   };
@@ -336,6 +346,165 @@ TEST_F(Composer, OutputMayReplaceTheMasterItself) {
   expected.push_back(kS9);
   EXPECT_EQ(Output(), CrLf(expected));
 }
+
+// --- merges of real masters ---------------------------------------------------------------
+
+TEST_F(Composer, EmptyLinesAfterTheLastRecordPassAndACrEndsTheLastLine) {
+  const std::vector<std::string> lines = {kHeader, S2(kWindow), kS9};
+  const std::string body = CrLf(lines);
+  const struct {
+    const char* name;
+    std::string master;
+  } cases[] = {
+      {"a blank line at the end", body + "\r\n"},
+      {"blank lines of either end mark", body + "\r\n\n\r\n"},
+      {"a stray CR after the last line", body + "\r"},
+      {"a CR right before the end", kHeader + "\r\n" + S2(kWindow) + "\r\n" + kS9 + "\r"},
+  };
+  std::vector<std::string> expected = {kHeader};
+  for (const std::string& record : BankRecords(bank)) expected.push_back(record);
+  expected.push_back(kS9);
+  for (const auto& c : cases) {
+    messages.Clear();
+    const ComposeOutcome outcome = Compose(c.master);
+    EXPECT_TRUE(outcome.ranToEnd) << c.name;
+    EXPECT_EQ(outcome.result, 1) << c.name;
+    EXPECT_EQ(Output(), CrLf(expected)) << c.name;
+    EXPECT_TRUE(messages.shown.empty()) << c.name;
+  }
+}
+
+// The gateway may get one value per address only, and every master byte
+// outside the window must reach it.
+TEST_F(Composer, RecordsReachingIntoTheWindowMustCarryTheBanksBytes) {
+  const auto bankPart = [this](std::uint32_t from, std::size_t count) {
+    return std::vector<std::uint8_t>(bank.begin() + (from - kWindow),
+                                     bank.begin() + (from - kWindow) + count);
+  };
+  std::vector<std::uint8_t> straddling(16, 0x77);  // 8 bytes below the window, 8 in it
+  const std::vector<std::uint8_t> inside = bankPart(kWindow, 8);
+  std::copy(inside.begin(), inside.end(), straddling.begin() + 8);
+  std::vector<std::uint8_t> pastEnd = bankPart(0x38BFF8, 8);  // the window's last 8, then 8 beyond
+  pastEnd.resize(16, 0x66);
+  std::vector<std::uint8_t> changed = bankPart(0x38A000, 4);
+  changed[2] ^= 0xFF;
+
+  const std::string fail = "File New Sx Not Create,Abort Procedure\n";
+  const struct {
+    const char* name;
+    std::string record;
+    std::string message;  // empty: copied unchanged
+  } cases[] = {
+      {"S2 below reaching in with the bank's bytes", S2(kWindow - 8, straddling), ""},
+      {"S3 in the window with the bank's bytes", Record('3', 0x38A000, bankPart(0x38A000, 4)), ""},
+      {"S3 reaching past the window's end with the bank's bytes", Record('3', 0x38BFF8, pastEnd), ""},
+      {"S2 below reaching in with other bytes", S2(kWindow - 8),
+       fail + "Line 2, record at 0x387FF8: it puts 0x5A at 0x388000, where bank1.bin has 0x00"},
+      {"S3 in the window with other bytes", Record('3', 0x38A000, changed),
+       fail + "Line 2, record at 0x0038A000: it puts " + Hex(changed[2], 2).insert(0, "0x") +
+           " at 0x38A002, where bank1.bin has " + Hex(bank[0x2002], 2).insert(0, "0x")},
+      {"S2 window record reaching past the window's end", S2(0x38BFF8, pastEnd),
+       fail + "Line 2, record at 0x38BFF8: it reaches past the end of the configuration area "
+              "(0x38BFFF)"},
+  };
+  for (const auto& c : cases) {
+    messages.Clear();
+    WriteFileBytes(folder / "New_ravelin.sx", "previous firmware");
+    const ComposeOutcome outcome = Compose(CrLf({kHeader, c.record, S2(kWindow + 0x100), kS9}));
+    if (c.message.empty()) {
+      std::vector<std::string> expected = {kHeader, c.record};
+      for (const std::string& record : BankRecords(bank)) expected.push_back(record);
+      expected.push_back(kS9);
+      EXPECT_TRUE(outcome.ranToEnd) << c.name;
+      EXPECT_TRUE(messages.shown.empty()) << c.name;
+      EXPECT_EQ(Output(), CrLf(expected)) << c.name;
+    } else {
+      EXPECT_FALSE(outcome.ranToEnd) << c.name;
+      EXPECT_EQ(messages.Texts(), std::vector<std::string>{c.message}) << c.name;
+      EXPECT_EQ(Output(), "previous firmware") << c.name;
+    }
+  }
+}
+
+TEST_F(Composer, SaysWhetherTheBankWasPlaced) {
+  EXPECT_TRUE(Compose(CrLf({kHeader, S2(kWindow), kS9})).bankPlaced);
+  const ComposeOutcome none = Compose(CrLf({kHeader, S2(0x100000), kS9}));
+  EXPECT_TRUE(none.ranToEnd);
+  EXPECT_FALSE(none.bankPlaced);
+  EXPECT_EQ(NoConfigurationAreaText(1),
+            "The master firmware file has no configuration area (0x388000 to 0x38BFFF): nothing "
+            "was started.");
+}
+
+// --- the files it reads and the scratch file it makes ------------------------------------
+
+#ifndef _WIN32  // FIFOs and devices are POSIX's
+
+TEST_F(Composer, BankRecordsFileIsMadeNewWhateverHadItsName) {
+  const std::string records = folder / "bin/Bin.sx";
+  const std::string victim = folder / "victim.txt";
+  const struct {
+    const char* name;
+    void (*make)(const std::string& records, const std::string& victim);
+  } cases[] = {
+      {"a link to a user's file",
+       [](const std::string& r, const std::string& v) { std::filesystem::create_symlink(v, r); }},
+      {"a link to nothing",
+       [](const std::string& r, const std::string& v) {
+         std::filesystem::create_symlink(v + ".new", r);
+       }},
+      {"a file a killed run left",
+       [](const std::string& r, const std::string&) { WriteFileBytes(r, "stale records"); }},
+      {"a FIFO", [](const std::string& r, const std::string&) { mkfifo(r.c_str(), 0600); }},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(victim, "the user's own text");
+    c.make(records, victim);
+    const ComposeOutcome outcome = Compose(CrLf({S2(kWindow), kS9}));
+    EXPECT_TRUE(outcome.ranToEnd) << c.name;
+    EXPECT_EQ(ReadFileBytes(victim), "the user's own text") << c.name;
+    EXPECT_FALSE(std::filesystem::exists(victim + ".new")) << c.name;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(records))) << c.name;
+  }
+}
+
+TEST_F(Composer, OnlyRegularFilesAreReadAsMasterAndBankFile) {
+  const std::string master = folder / "ravelin.sx";
+  const std::string bankFile = folder / "bin/bank1.bin";
+  const struct {
+    const char* name;
+    std::string path;
+    bool fifo;  // else a link to /dev/zero
+    std::string why;
+  } cases[] = {
+      {"master FIFO", master, true, "It is a FIFO, not a regular file"},
+      {"master linked to /dev/zero", master, false, "It is a device, not a regular file"},
+      {"bank file FIFO", bankFile, true, "It is a FIFO, not a regular file"},
+  };
+  for (const auto& c : cases) {
+    WriteFileBytes(master, CrLf({S2(kWindow), kS9}));
+    WriteFileBytes(bankFile, std::string(16384, '\0'));
+    std::filesystem::remove(c.path);
+    if (c.fifo)
+      mkfifo(c.path.c_str(), 0600);
+    else
+      std::filesystem::create_symlink("/dev/zero", c.path);
+    const auto start = std::chrono::steady_clock::now();
+    std::string what = "no error";
+    try {
+      ComposeFirmware(1, master, folder / "bin", "New_ravelin.sx", folder.str(), progress, messages);
+    } catch (const Error& e) {
+      what = e.what();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.name;
+    EXPECT_EQ(what, "Cannot open file \"" + c.path + "\". " + c.why) << c.name;
+    EXPECT_FALSE(OutputExists()) << c.name;
+    EXPECT_FALSE(RecordsFileExists()) << c.name;
+    std::filesystem::remove(c.path);
+  }
+}
+
+#endif
 
 // --- an independent reader ---------------------------------------------------------------
 

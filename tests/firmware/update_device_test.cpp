@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <functional>
 
+#include <sys/stat.h>
+
 #include "app/application.h"
 #include "documents/pargen_document.h"
 #include "documents/var_document.h"
@@ -19,6 +21,7 @@
 #include "fakes/recording_flash_tool.h"
 #include "fakes/temp_folder.h"
 #include "firmware/generate_firmware_dialog.h"
+#include "firmware/srecord_line.h"
 #include "platform/qt/progress_bar_indicator.h"
 #include "platform/qt/qt_shell.h"
 #include "project/new_project_dialog.h"
@@ -174,6 +177,13 @@ class UpdateDeviceTest : public QObject {
     QTest::newRow("merge fails") << "merge fails" << "plain" << "File New Sx Not Create,Abort Procedure" << true;
     QTest::newRow("flash tool missing") << "flash tool missing" << "plain" << "Burnline.exe Not Found, Procedure Aborted" << true;
     QTest::newRow("bank records file blocked") << "bank records file blocked" << "general" << "" << true;
+    QTest::newRow("no configuration area") << "no configuration area" << "plain"
+        << "The master firmware file has no configuration area (0x388000 to 0x38BFFF): nothing "
+           "was started." << true;
+    QTest::newRow("window record past its end") << "window record past its end" << "plain"
+        << "File New Sx Not Create,Abort Procedure\nLine 2, record at 0x38BFF8: it reaches past "
+           "the end of the configuration area (0x38BFFF)" << true;
+    QTest::newRow("master is a FIFO") << "master is a FIFO" << "general" << "" << true;
   }
   void StopsBeforeTheFlashTool() {
     QFETCH(QString, fault);
@@ -188,7 +198,18 @@ class UpdateDeviceTest : public QObject {
     if (fault == "flash tool missing") fs::remove(p.root / "Burnline.exe");
     if (fault == "merge fails")
       WriteFileBytes((p.root / "MASTER" / "ravelin.sx").string(), "S0030000FC\r\n\r\nS9030000FC\r\n");
+    const std::string master = (p.root / "MASTER" / "ravelin.sx").string();
+    if (fault == "no configuration area") WriteFileBytes(master, "S0030000FC\r\nS9030000FC\r\n");
+    if (fault == "window record past its end")
+      WriteFileBytes(master, "S0030000FC\r\n" +
+                                 FormatSRecordLine('2', 0x38BFF8, std::vector<std::uint8_t>(16)) +
+                                 "\r\nS9030000FC\r\n");
     std::string general;
+    if (fault == "master is a FIFO") {
+      fs::remove(master);
+      mkfifo(master.c_str(), 0600);
+      general = "Cannot open file \"" + master + "\". It is a FIFO, not a regular file.";
+    }
     if (fault == "bank records file blocked") {
       fs::create_directories(bin / "Bin.sx" / "x");
       general = "Cannot create file \"" + (bin / "Bin.sx").string() + "\"";
@@ -212,7 +233,9 @@ class UpdateDeviceTest : public QObject {
       QVERIFY2(shown.text.rfind(general, 0) == 0, shown.text.c_str());
     else
       QCOMPARE(shown.text, message.toStdString());
-    if (fault != "flash tool missing")
+    if (fault == "no configuration area")  // composed as ever, but not handed on
+      QCOMPARE(ReadFileBytes(p.output()), std::string("S0030000FC\r\nS9030000FC\r\n"));
+    else if (fault != "flash tool missing")
       QCOMPARE(ReadFileBytes(p.output()), std::string("S9030000FC\r\n"));
   }
 
@@ -278,6 +301,13 @@ class UpdateDeviceTest : public QObject {
     QCOMPARE(bar.value(), 1'000'000);
     progress.SetPosition(-3);
     QCOMPARE(bar.value(), 0);
+    // A master of more lines than an int counts: the counts stay whole, the bar scales.
+    progress.SetMaximum(5'000'000'000);
+    progress.SetPosition(2'500'000'000);
+    QCOMPARE(progress.Position(), std::int64_t{2'500'000'000});
+    QVERIFY(qAbs(bar.value() - bar.maximum() / 2) <= 1);
+    progress.SetPosition(5'000'000'000);
+    QCOMPARE(bar.value(), bar.maximum());
   }
 
   void OpensCentredThenWithItsLowerEdgeOnTheMiddleLine() {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <regex>
+#include <vector>
 
 #include "fakes/temp_folder.h"
 #include "platform/error.h"
@@ -69,6 +72,52 @@ TEST(AtomicFile, FolderInPlaceOfTheFileFails) {
   std::filesystem::create_directory(dir.path() / "var.xml");
   EXPECT_EQ(ErrorTextOf(dir / "var.xml", "x"),
             "Cannot create file \"" + (dir / "var.xml") + "\". Is a directory");
+}
+
+std::vector<std::string> NamesIn(const TempFolder& dir) {
+  std::vector<std::string> names;
+  for (auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A killed write leaves its temporary; the next write of the same file
+// removes it, and touches nothing that is not such a leftover.
+TEST(AtomicFile, NextWriteRemovesWhatKilledWritesOfTheSameFileLeft) {
+  TempFolder dir;
+  for (const char* leftover : {"var.xml.fabrion-0123abcd.tmp", "var.xml.fabrion-deadbeef.tmp"})
+    WriteFileBytes(dir / leftover, "half a table");
+  const std::vector<std::string> others = {
+      "pargen.xml.fabrion-0123abcd.tmp",  // another file's
+      "var.xml.fabrion-0123ABCD.tmp",     "var.xml.fabrion-0123abc.tmp",
+      "var.xml.fabrion-notes.tmp",        "var.xml.fabrion-0123abcd.tmp.bak",
+      "var.xml.tmp123-4",                 "victim"};
+  for (const std::string& name : others) WriteFileBytes(dir / name, "someone's");
+  std::filesystem::create_symlink(dir / "victim", dir / "var.xml.fabrion-11111111.tmp");
+
+  StagedFile live(dir / "var.xml");  // a write still going on keeps its temporary
+  ASSERT_TRUE(live.Write("live"));
+  std::vector<std::string> liveNames;
+  const std::regex temporary(R"(var\.xml\.fabrion-[0-9a-f]{8}\.tmp)");
+  for (const std::string& name : NamesIn(dir))
+    if (std::regex_match(name, temporary) && name != "var.xml.fabrion-11111111.tmp" &&
+        name != "var.xml.fabrion-deadbeef.tmp" && name != "var.xml.fabrion-0123abcd.tmp")
+      liveNames.push_back(name);
+  ASSERT_EQ(liveNames.size(), 1u) << "the live write's temporary carries the recognisable name";
+
+  WriteFileAtomically(dir / "var.xml", "clean write");
+  std::vector<std::string> expected = others;
+  expected.push_back("var.xml");
+  expected.push_back("var.xml.fabrion-11111111.tmp");  // a link is no temporary of ours
+  expected.push_back(liveNames[0]);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(NamesIn(dir), expected);
+  EXPECT_EQ(ReadFileBytes(dir / "victim"), "someone's");
+
+  live.Commit();
+  EXPECT_EQ(ReadFileBytes(dir / "var.xml"), "live");
+  EXPECT_FALSE(std::filesystem::exists(dir / liveNames[0]));
 }
 
 }  // namespace

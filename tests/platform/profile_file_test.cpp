@@ -135,5 +135,20 @@ TEST(ProfileFile, ReadOnlyFileFailsAndStaysAsItWas) {
   EXPECT_EQ(ReadFileBytes(dir / "p.ini"), kWindowsWritten);
 }
 
+TEST(ProfileFile, LineBreakInAValueIsRefusedAndNothingWritten) {
+  TempFolder dir;
+  WriteFileBytes(dir / "Fabrion.ini", kWindowsWritten);
+  for (const char* value : {"gw1\r\n[evil]\r\nx=1", "a\nb", "a\rb"}) {
+    try {
+      WriteProfileString(dir / "Fabrion.ini", "lastproj", "projectname", value);
+      ADD_FAILURE() << "wrote a line break: " << value;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), "A line break cannot be written into the profile file \"" +
+                                           (dir / "Fabrion.ini") + "\"");
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "Fabrion.ini"), kWindowsWritten);
+  }
+}
+
 }  // namespace
 }  // namespace fabrion

@@ -153,10 +153,10 @@ TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(run.err, "File New *.Sx Not Found,Abort Procedure\n");
 
-  WriteFileBytes(master, "S9030000FC\r\n\r\n");
+  WriteFileBytes(master, "S9030000FC\r\n\r\nS9030000FC\r\n");
   run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
   EXPECT_EQ(run.code, 1);
-  EXPECT_EQ(run.out, "0\n");  // the end record met before the failure, bank still pending
+  EXPECT_EQ(run.out, "-1\n");  // stopped, though an end record came before the empty line
   EXPECT_EQ(run.err, "File New Sx Not Create,Abort Procedure\n");
   EXPECT_EQ(ReadFileBytes(folder / "p/New_ravelin.sx").size(), 18 + 512 * 78 + 12u);
 
@@ -167,6 +167,37 @@ TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
   EXPECT_EQ(run.out, "-1\n");
   EXPECT_EQ(run.err, "Cannot create file \"" + (folder / "p/New_ravelin.sx") +
                          "\". Permission denied.\n");
+}
+
+TEST_F(FabrionCli, ComposeWithoutConfigurationAreaWritesTheFileButExitsWithFour) {
+  ASSERT_EQ(Cli({"image", folder / "p"}).code, 0);
+  const std::string master = folder / "ravelin.sx";
+  WriteFileBytes(master, "S00600004844521B\r\nS9030000FC\r\n");
+  const CliRun run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 4);
+  EXPECT_EQ(run.out, "0\n");
+  EXPECT_EQ(run.err,
+            "The master firmware file has no configuration area (0x388000 to 0x38BFFF): nothing "
+            "was started.\n");
+  EXPECT_EQ(ReadFileBytes(folder / "p/New_ravelin.sx"), "S00600004844521B\r\nS9030000FC\r\n");
+}
+
+TEST_F(FabrionCli, ComposeRefusesItsOwnScratchFileAsOutput) {
+  ASSERT_EQ(Cli({"image", folder / "p"}).code, 0);
+  const std::string master = folder / "ravelin.sx";
+  WriteFileBytes(master, "S2143880000102030405060708090A0B0C0D0E0F10D9\r\nS9030000FC\r\n");
+  for (const std::string& output :
+       {folder / "p/bin/Bin.sx", folder / "p/bin/../bin/Bin.sx", folder / "p/./bin/Bin.sx"}) {
+    const CliRun run = Cli({"compose", master, folder / "p/bin/", output});
+    EXPECT_EQ(run.code, 2) << output;
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+              "fabrion-cli: OUTPUT_FILE \"" + output +
+                  "\" is BIN_DIR's scratch file Bin.sx, which the composition removes")
+        << output;
+    EXPECT_EQ(run.out, "") << output;
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder / "p/bin/Bin.sx"));
+  EXPECT_EQ(Cli({"compose", master, folder / "p/bin", folder / "p/Bin.sx"}).code, 0);
 }
 
 // The installed program itself: its exit codes reach the shell.

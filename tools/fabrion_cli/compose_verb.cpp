@@ -1,4 +1,5 @@
 // fabrion-cli compose: bank1.bin merged into the master firmware file.
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -17,9 +18,29 @@ constexpr const char* kComposeHelp =
     "Composes bank 1 from BIN_DIR/bank1.bin into the master S-record file MASTER and writes\n"
     "OUTPUT_FILE, as the Generate Firmware dialog does. Prints the composer's result on\n"
     "stdout: 1 the bank was placed before the end record, 0 the end record came first,\n"
-    "-1 no end record (or the composition stopped). Messages go to stderr.\n"
+    "-1 no end record (or the composition stopped). Messages go to stderr. OUTPUT_FILE\n"
+    "may not be BIN_DIR/Bin.sx, the scratch file every composition removes.\n"
     "\n"
-    "Exit status: 0 the composition ran to its end; 1 it stopped with a message; 2 usage.\n";
+    "Exit status: 0 the composition ran to its end; 1 it stopped with a message; 2 usage;\n"
+    "4 OUTPUT_FILE was written, but MASTER has no configuration area (no record in\n"
+    "0x388000 to 0x38BFFF), so it carries none: do not program it.\n";
+
+// True when output names the bank records file Bin.sx of binDir, which the
+// composition creates and removes: the composed file would be gone at its end.
+bool IsScratchFile(const std::filesystem::path& output, const std::string& binDir) {
+  std::string name = FromFsPath(output.filename());
+#if defined(_WIN32) || defined(__APPLE__)  // their file names ignore case
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name != "bin.sx") return false;
+#else
+  if (name != "Bin.sx") return false;
+#endif
+  std::error_code ec;
+  const auto folder = std::filesystem::weakly_canonical(
+      std::filesystem::absolute(output.parent_path().empty() ? "." : output.parent_path()), ec);
+  const auto bin = std::filesystem::weakly_canonical(std::filesystem::absolute(ToFsPath(binDir)), ec);
+  return !ec && folder == bin;
+}
 
 int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
   for (const auto& arg : args)
@@ -27,6 +48,9 @@ int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
   if (args.size() != 3) return Usage(err, "compose needs MASTER BIN_DIR OUTPUT_FILE");
 
   const std::filesystem::path output = ToFsPath(args[2]);
+  if (IsScratchFile(output, args[1]))
+    return Usage(err, "OUTPUT_FILE \"" + args[2] +
+                          "\" is BIN_DIR's scratch file Bin.sx, which the composition removes");
   StreamMessages messages(err);
   HeldProgress progress;
   ComposeOutcome outcome;
@@ -37,8 +61,13 @@ int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
     messages.ShowGeneralError(e.what());
     outcome = {};
   }
-  out << outcome.result << '\n';
-  return outcome.ranToEnd ? kCliOk : kCliFailed;
+  out << (outcome.ranToEnd ? outcome.result : -1) << '\n';
+  if (!outcome.ranToEnd) return kCliFailed;
+  if (!outcome.bankPlaced) {
+    messages.ShowMessage(NoConfigurationAreaText(1));
+    return kCliNoConfigurationArea;
+  }
+  return kCliOk;
 }
 
 }  // namespace
