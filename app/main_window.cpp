@@ -33,6 +33,7 @@ constexpr int kButtonHeight = 26;
 constexpr int kFirstColumn = 80;
 constexpr int kSecondColumn = 232;
 constexpr int kRows[4] = {36, 80, 124, 168};
+constexpr const char* kProjectNotValid = "Project not valid";
 
 }  // namespace
 
@@ -133,12 +134,16 @@ void TFFabrioneFirmWare::NewaClick() {
 }
 
 void TFFabrioneFirmWare::OpenaClick() {
-  setWindowTitle(QString::fromStdString(store_.OpenProject(services_.picker)));
+  const OpenProjectAttempt attempt = store_.OpenProject(services_.picker);
+  if (attempt.title)
+    setWindowTitle(QString::fromStdString(*attempt.title));
+  else
+    services_.messages.ShowMessage(attempt.refusal);
 }
 
 void TFFabrioneFirmWare::btn_str_lng1aClick(QPushButton* button) {
   if (store_.Fields().ProjectDir.empty()) {
-    services_.messages.ShowMessage("Project not valid");
+    services_.messages.ShowMessage(kProjectNotValid);
     return;
   }
   if (button == btn_Translate && dialogs_.setVar) dialogs_.setVar->exec();
@@ -147,6 +152,11 @@ void TFFabrioneFirmWare::btn_str_lng1aClick(QPushButton* button) {
 }
 
 void TFFabrioneFirmWare::CreateBinaClick() {
+  // Without a project folder every path below would start at the root.
+  if (store_.Fields().ProjectDir.empty()) {
+    services_.messages.ShowMessage(kProjectNotValid);
+    return;
+  }
   services_.pump.ProcessEvents();
   // bank1.bin and bankg.c are written from the image as the build left it,
   // but an incomplete image never reaches the Generate Firmware dialog.

@@ -21,6 +21,22 @@ std::string WithoutTrailingSeparator(std::string_view path) {
 
 }  // namespace
 
+bool HoldsUnusableCharacter(std::string_view name) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7F || c == '"') return true;
+    // U+0080 to U+009F, the C1 control characters, in UTF-8.
+    if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F &&
+        static_cast<unsigned char>(name[i + 1]) >= 0x80)
+      return true;
+  }
+  return false;
+}
+
+bool IsUsableProjectName(std::string_view name) {
+  return !EscapesProjectsFolder(name) && !HoldsUnusableCharacter(name);
+}
+
 bool EscapesProjectsFolder(std::string_view name) {
   if (name.empty()) return false;
   if (IsSeparator(name.front())) return true;
@@ -54,8 +70,12 @@ std::string ProjectStore::LoadLastProject(std::string_view programDir) {
   if (!f.ProjectName.empty() && f.ProjectName.front() != kPathSeparator)
     f.ProjectName.insert(f.ProjectName.begin(), kPathSeparator);
 
+  // A remembered name is held to the rules of a typed one (its leading
+  // separator aside): one that leaves PROJECTS or could not have been typed
+  // is not restored, as if its folder had gone.
   std::string title(kBaseTitle);
-  if (!f.ProjectName.empty() && DirectoryExists(f.ProjectsDir + f.ProjectName)) {
+  if (!f.ProjectName.empty() && IsUsableProjectName(std::string_view(f.ProjectName).substr(1)) &&
+      DirectoryExists(f.ProjectsDir + f.ProjectName)) {
     f.ProjectDir = f.ProjectsDir + f.ProjectName;
     title += " : " + f.ProjectName;
   } else {
@@ -78,7 +98,8 @@ void ProjectStore::UpdateDocumentPaths() {
   fields_.VarPath = JoinPath(fields_.ProjectDir, "var.xml");
 }
 
-std::string ProjectStore::OpenProject(FolderPicker& picker) {
+OpenProjectAttempt ProjectStore::OpenProject(FolderPicker& picker) {
+  const ProjectFields before = fields_;
   ProjectFields& f = fields_;
   if (!DirectoryExists(f.ProjectDir)) f.ProjectDir.clear();
   if (auto chosen = picker.PickFolder(std::string(kOpenProjectTitle), f.ProjectsDir, f.ProjectDir))
@@ -86,8 +107,14 @@ std::string ProjectStore::OpenProject(FolderPicker& picker) {
   f.ProjectName = f.ProjectDir.size() > f.ProjectsDir.size()
                       ? f.ProjectDir.substr(f.ProjectsDir.size())
                       : std::string();
+  // A folder whose name could not be typed as a project name is refused,
+  // and the project stays as it was before the picker opened.
+  if (HoldsUnusableCharacter(f.ProjectName)) {
+    fields_ = before;
+    return {std::nullopt, "Name project not valid"};
+  }
   UpdateDocumentPaths();
-  return ChangedTitle();
+  return {ChangedTitle(), {}};
 }
 
 std::string ProjectStore::ChangedTitle() const {
@@ -108,7 +135,7 @@ NewProjectAttempt ProjectStore::CreateProject(const std::string& destination,
   }
   if (!attempt.mayClose) return attempt;
 
-  if (EscapesProjectsFolder(typedName)) {
+  if (!IsUsableProjectName(typedName)) {
     attempt.messages.emplace_back("Name project not valid");
     attempt.mayClose = false;
     return attempt;

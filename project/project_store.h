@@ -34,6 +34,13 @@ struct NewProjectAttempt {
   bool created = false;  // the folder exists and the project is now current
 };
 
+// What Open project came to: the new window title, or a refusal to show
+// (the project then stays as it was).
+struct OpenProjectAttempt {
+  std::optional<std::string> title;
+  std::string refusal;
+};
+
 class ProjectStore {
  public:
   ProjectFields& Fields() { return fields_; }
@@ -49,8 +56,9 @@ class ProjectStore {
 
   void UpdateDocumentPaths();
 
-  // Open project through the rooted picker; returns the new window title.
-  std::string OpenProject(FolderPicker& picker);
+  // Open project through the rooted picker. A chosen folder whose name
+  // holds a control character or a double quote is refused.
+  OpenProjectAttempt OpenProject(FolderPicker& picker);
 
   // New project's OK: the checks and the folders. On success the new
   // project is current; the caller then writes its default documents.
@@ -66,5 +74,14 @@ class ProjectStore {
 // True when the typed name would place the project outside the destination:
 // an absolute path, a drive letter or a ".." component.
 bool EscapesProjectsFolder(std::string_view typedName);
+
+// True when the name holds a control character (C0, DEL or C1), which breaks
+// the ini file's lines, or a double quote, which the flash tool's quoted
+// parameter cannot carry.
+bool HoldsUnusableCharacter(std::string_view name);
+
+// A name a project may have: it stays inside PROJECTS and holds no
+// unusable character.
+bool IsUsableProjectName(std::string_view name);
 
 }  // namespace fabrion

@@ -107,12 +107,16 @@ class MainWindowTest : public QObject {
     Run run;
     run.Start();
     run.store.Fields().ProjectDir.clear();
-    for (QPushButton* b : {run.main().btn_Prm_Gen, run.main().btn_Translate, run.main().Btn_Ping})
+    for (QPushButton* b : {run.main().btn_Prm_Gen, run.main().btn_Translate, run.main().Btn_Ping,
+                           run.main().CreateBin})
       QTest::mouseClick(b, Qt::LeftButton);
-    std::vector<ShownMessage> expected(3, ShownMessage{ShownMessage::Plain, "Project not valid"});
+    std::vector<ShownMessage> expected(4, ShownMessage{ShownMessage::Plain, "Project not valid"});
     QCOMPARE(run.platform.messages.shown.size(), expected.size());
     QVERIFY(run.platform.messages.shown == expected);
     QVERIFY(run.platform.shell.started.empty());
+    // Up date Device formed no path from the empty folder: nothing at the root's bin.
+    QVERIFY(!fs::exists(fs::symlink_status("/bin/bank1.bin")));
+    QVERIFY(!fs::exists(fs::symlink_status("/bin/bankg.c")));
   }
 
   void closingRemembersProject() {
@@ -148,6 +152,20 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(run.main().open, Qt::LeftButton);
     QCOMPARE(run.main().windowTitle(), kBase + " :" + kSep + "gw2");
     QCOMPARE(run.platform.picker.calls.at(0).root, run.Projects());
+  }
+
+  void openProjectOfAFolderNoNameCouldHaveIsRefused() {
+    Run run;
+    fs::create_directories(run.Projects() + "/gw1");
+    fs::create_directories(run.Projects() + "/say\"hi\"");
+    test::WriteFileBytes(run.program / "Fabrion.ini", "[lastproj]\r\nprojectname=gw1\r\n");
+    run.Start();
+    run.platform.picker.answers.push_back(run.Projects() + "/say\"hi\"");
+    QTest::mouseClick(run.main().open, Qt::LeftButton);
+    const std::vector<ShownMessage> refusal = {{ShownMessage::Plain, "Name project not valid"}};
+    QVERIFY(run.platform.messages.shown == refusal);
+    QCOMPARE(run.main().windowTitle(), kBase + " : " + kSep + "gw1");
+    QCOMPARE(run.store.Fields().ProjectDir, run.Projects() + kSep.toStdString() + "gw1");
   }
 
   void newProjectThroughTheDialog() {
@@ -192,6 +210,7 @@ class NewProjectDialogTest : public QObject {
                             << QStringList{"Name project not valid because directory already exists"};
     QTest::newRow("missing first level") << "nosuch/deeper" << QStringList{};
     QTest::newRow("outside") << "../outside" << QStringList{"Name project not valid"};
+    QTest::newRow("double quote") << "say \"hi\"" << QStringList{"Name project not valid"};
   }
   void refusalsKeepDialogOpenWithTypedText() {
     QFETCH(QString, typed);
@@ -215,6 +234,7 @@ class NewProjectDialogTest : public QObject {
     QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QVERIFY(!fs::exists(run.program / "outside"));
+    QVERIFY(!fs::exists(run.Projects() + "/say \"hi\""));
   }
 
   void reopeningEmptiesTheField() {

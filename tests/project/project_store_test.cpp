@@ -70,6 +70,24 @@ TEST_F(StoreFixture, RememberedFolderThatIsGoneKeepsNameButNotFolder) {
   EXPECT_EQ(ReadProfileString(program / "Fabrion.ini", "lastproj", "projectname"), kSep + "gone");
 }
 
+// A remembered name gets the checks of a typed one: even where its folder
+// exists, a name that leaves PROJECTS or holds a character no typed name may
+// is not restored.
+TEST_F(StoreFixture, RememberedNameThatCouldNotBeTypedIsNotRestored) {
+  fs::create_directories(program / "outside");
+  const std::string names[] = {"../outside",       "\\..\\outside", "gw/../../outside",
+                               "say\"hi\"",         "tab\there",      "\\\\server\\share",
+                               "C:\\Windows",       "\\c:x"};
+  for (const std::string& name : names) {
+    fs::create_directories(Projects() + kSep + name);
+    Remember("[lastproj]\r\nprojectname=" + name + "\r\n");
+    EXPECT_EQ(Load(), kBase) << "remembered: " << name;
+    EXPECT_EQ(store.Fields().ProjectDir, Projects()) << "remembered: " << name;
+    EXPECT_EQ(store.Fields().ProjectName.substr(1), name.substr(name[0] == '\\' ? 1 : 0))
+        << "the name is kept as read";
+  }
+}
+
 TEST_F(StoreFixture, SaveWritesNameAsHeldAndKeepsOtherContent) {
   Remember("[window]\r\nleft=3\r\n");
   Load();
@@ -140,9 +158,17 @@ TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
       {Projects(), "\\rooted", {"Name project not valid"}, false},
       {Projects(), "C:drive", {"Name project not valid"}, false},
       {Projects(), "c:\\drive", {"Name project not valid"}, false},
-      // Blanks are kept as typed; dots inside a name are harmless.
+      // Characters that break the ini file's line or the flash tool's quoted parameter.
+      {Projects(), "say\"hi\"", {"Name project not valid"}, false},
+      {Projects(), "two\nlines", {"Name project not valid"}, false},
+      {Projects(), "cr\rx", {"Name project not valid"}, false},
+      {Projects(), "tab\tx", {"Name project not valid"}, false},
+      {Projects(), "del\x7F", {"Name project not valid"}, false},
+      {Projects(), "c1\xC2\x85x", {"Name project not valid"}, false},
+      // Blanks are kept as typed; dots inside a name and letters beyond ASCII are harmless.
       {Projects(), " spaced ", {}, true},
       {Projects(), "v1..2", {}, true},
+      {Projects(), "caf\xC3\xA9", {}, true},
   };
   for (const Case& c : cases) {
     NewProjectAttempt attempt = store.CreateProject(c.destination, c.name);
@@ -154,6 +180,9 @@ TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
   EXPECT_FALSE(fs::exists(program / "outside"));
   EXPECT_FALSE(fs::exists(program / "x"));
   EXPECT_FALSE(fs::exists(Projects() + kSep + "nosuch"));
+  int folders = 0;
+  for (const auto& entry : fs::directory_iterator(Projects())) folders += entry.is_directory();
+  EXPECT_EQ(folders, 2 + 3) << "taken, group and the three names accepted at the top";
 }
 
 TEST_F(StoreFixture, FailedNewProjectLeavesCurrentProjectAlone) {
@@ -173,7 +202,7 @@ TEST_F(StoreFixture, OpenProjectUsesRootedPickerAndTakesNameBelowProjects) {
   fs::create_directories(Projects() + kSep + "group" + kSep + "gw2");
   test::ScriptedFolderPicker picker;
   picker.answers.push_back(Projects() + kSep + "group" + kSep + "gw2");
-  EXPECT_EQ(store.OpenProject(picker), kBase + " :" + kSep + "group" + kSep + "gw2");
+  EXPECT_EQ(store.OpenProject(picker).title, kBase + " :" + kSep + "group" + kSep + "gw2");
   ASSERT_EQ(picker.calls.size(), 1u);
   EXPECT_EQ(picker.calls[0].title, "Select directory of project");
   EXPECT_EQ(picker.calls[0].root, Projects());
@@ -187,7 +216,7 @@ TEST_F(StoreFixture, OpenProjectChoosingProjectsFolderGivesEmptyName) {
   Load();
   test::ScriptedFolderPicker picker;
   picker.answers.push_back(Projects());
-  EXPECT_EQ(store.OpenProject(picker), kBase + " :");
+  EXPECT_EQ(store.OpenProject(picker).title, kBase + " :");
   EXPECT_EQ(store.Fields().ProjectName, "");
   EXPECT_EQ(store.Fields().ProjectDir, Projects());
 }
@@ -197,7 +226,7 @@ TEST_F(StoreFixture, OpenProjectCancelledKeepsExistingFolder) {
   Remember("[lastproj]\r\nprojectname=gw1\r\n");
   Load();
   test::ScriptedFolderPicker picker;  // cancels
-  EXPECT_EQ(store.OpenProject(picker), kBase + " :" + kSep + "gw1");
+  EXPECT_EQ(store.OpenProject(picker).title, kBase + " :" + kSep + "gw1");
   EXPECT_EQ(picker.calls[0].preselected, Projects() + kSep + "gw1");
   EXPECT_EQ(store.Fields().ProjectDir, Projects() + kSep + "gw1");
 }
@@ -208,11 +237,33 @@ TEST_F(StoreFixture, OpenProjectOnDeletedFolderThenCancelEmptiesProject) {
   Load();
   fs::remove_all(Projects() + kSep + "gw1");
   test::ScriptedFolderPicker picker;  // cancels
-  EXPECT_EQ(store.OpenProject(picker), kBase + " :");
+  EXPECT_EQ(store.OpenProject(picker).title, kBase + " :");
   EXPECT_EQ(picker.calls[0].preselected, "");
   EXPECT_EQ(store.Fields().ProjectDir, "");
   EXPECT_EQ(store.Fields().ProjectName, "");
   EXPECT_EQ(store.Fields().ParGenPath, kSep + "pargen.xml");
+}
+
+TEST_F(StoreFixture, OpenProjectOfAFolderNoNameCouldHaveIsRefused) {
+  fs::create_directories(Projects() + kSep + "gw1");
+  Remember("[lastproj]\r\nprojectname=gw1\r\n");
+  for (const std::string& bad : {std::string("say\"hi\""), "group" + kSep + "line\nbreak"}) {
+    fs::create_directories(Projects() + kSep + bad);
+    for (const bool currentGone : {false, true}) {
+      if (!currentGone) fs::create_directories(Projects() + kSep + "gw1");
+      Load();
+      if (currentGone) fs::remove_all(Projects() + kSep + "gw1");
+      const ProjectFields before = store.Fields();
+      test::ScriptedFolderPicker picker;
+      picker.answers.push_back(Projects() + kSep + bad);
+      const OpenProjectAttempt attempt = store.OpenProject(picker);
+      EXPECT_EQ(attempt.title, std::nullopt) << bad;
+      EXPECT_EQ(attempt.refusal, "Name project not valid") << bad;
+      EXPECT_EQ(store.Fields().ProjectDir, before.ProjectDir) << bad;
+      EXPECT_EQ(store.Fields().ProjectName, before.ProjectName) << bad;
+      EXPECT_EQ(store.Fields().VarPath, before.VarPath) << bad;
+    }
+  }
 }
 
 }  // namespace
