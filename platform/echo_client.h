@@ -25,9 +25,12 @@ class EchoClient {
   using ReplyHandler = std::function<void(const EchoReplyStatus&)>;
   virtual ~EchoClient() = default;
   // Sends one echo request and waits up to its timeout for the matching reply,
-  // then hands the status to onReply (0 bytes after the timeout) before returning.
-  // Throws Error when the host cannot be resolved, ICMP is not permitted, a socket
-  // call fails, or the answer to the request is malformed or not an echo reply.
+  // then hands the status to onReply before returning: 0 bytes after the
+  // timeout, and likewise at once when an ICMP error about the request came
+  // back (destination or host unreachable, time exceeded): the device did
+  // not answer. Throws Error for what the user can mend: a host that cannot
+  // be resolved, no permission for ICMP, a socket call that fails, or a
+  // malformed echo reply.
   virtual void Echo(const EchoRequest& request, const ReplyHandler& onReply) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -79,6 +80,21 @@ class WinsockSession {
   WinsockSession& operator=(const WinsockSession&) = delete;
 };
 
+// The statuses of an ICMP error about the request: the device did not answer.
+bool IsIcmpErrorStatus(unsigned long status) {
+  switch (status) {
+    case IP_DEST_NET_UNREACHABLE:
+    case IP_DEST_HOST_UNREACHABLE:
+    case IP_DEST_PROT_UNREACHABLE:
+    case IP_DEST_PORT_UNREACHABLE:
+    case IP_TTL_EXPIRED_TRANSIT:
+    case IP_TTL_EXPIRED_REASSEM:
+      return true;
+    default:
+      return false;
+  }
+}
+
 class IcmpHandle {
  public:
   IcmpHandle() : handle_(IcmpCreateFile()) {
@@ -138,8 +154,9 @@ void AskForErrorQueue(const Socket& socket) {
     throw Error("Cannot prepare the ICMP socket: " + SystemErrorText(errno));
 }
 
-// The error queued for the request: the ICMP error it drew or the local failure.
-std::string QueuedErrorText(const Socket& socket) {
+// The error queued for the request: nothing when it is an ICMP error about
+// the request (the device did not answer), else the local failure's text.
+std::optional<std::string> QueuedError(const Socket& socket) {
   std::uint8_t data[576];
   std::uint8_t control[512];
   iovec part{data, sizeof data};
@@ -157,12 +174,7 @@ std::string QueuedErrorText(const Socket& socket) {
     if (c->cmsg_level != SOL_IP || c->cmsg_type != IP_RECVERR) continue;
     sock_extended_err error;
     std::copy(CMSG_DATA(c), CMSG_DATA(c) + sizeof error, reinterpret_cast<std::uint8_t*>(&error));
-    if (error.ee_origin == SO_EE_ORIGIN_ICMP) {
-      sockaddr_in from;
-      std::copy(CMSG_DATA(c) + sizeof error, CMSG_DATA(c) + sizeof error + sizeof from,
-                reinterpret_cast<std::uint8_t*>(&from));
-      return IcmpErrorText(error.ee_type, error.ee_code, ntohl(from.sin_addr.s_addr));
-    }
+    if (error.ee_origin == SO_EE_ORIGIN_ICMP) return std::nullopt;
     return "The echo request failed: " + SystemErrorText(static_cast<int>(error.ee_errno));
   }
   return "The ICMP socket reported an error without details";
@@ -193,12 +205,12 @@ void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onRepl
                                    static_cast<DWORD>(std::max(request.timeoutMilliseconds, 0)));
   if (count == 0) {
     const DWORD error = GetLastError();
-    if (error == IP_REQ_TIMED_OUT) return onReply({});
+    if (error == IP_REQ_TIMED_OUT || IsIcmpErrorStatus(error)) return onReply({});
     throw Error("The echo request to " + Quoted(request.host) + " failed (Windows error " +
                 std::to_string(error) + ")");
   }
   const auto* reply = reinterpret_cast<const ICMP_ECHO_REPLY*>(replies.data());
-  if (reply->Status == IP_REQ_TIMED_OUT) return onReply({});
+  if (reply->Status == IP_REQ_TIMED_OUT || IsIcmpErrorStatus(reply->Status)) return onReply({});
   if (reply->Status != IP_SUCCESS)
     throw Error("The echo request to " + Quoted(request.host) + " was answered with status " +
                 std::to_string(reply->Status));
@@ -244,7 +256,10 @@ void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onRepl
     if (ready < 0) throw Error("Waiting for the echo reply failed: " + SystemErrorText(errno));
     if (ready == 0) break;
 #ifdef __linux__
-    if (wait.revents & POLLERR) throw Error(QueuedErrorText(socket));
+    if (wait.revents & POLLERR) {
+      if (std::optional<std::string> failure = QueuedError(socket)) throw Error(*failure);
+      return onReply({});
+    }
 #endif
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
@@ -261,8 +276,9 @@ void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onRepl
       case IcmpAnswer::kEchoReply:
         onReply({answer.bytes, DottedAddress(source)});
         return;
-      case IcmpAnswer::kMalformed:
       case IcmpAnswer::kIcmpError:
+        return onReply({});  // the request died on its way: nobody answered
+      case IcmpAnswer::kMalformed:
         throw Error(answer.what);
     }
   }

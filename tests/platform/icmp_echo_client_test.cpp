@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <netinet/in.h>
+#include <poll.h>
 
 #include <atomic>
 #include <chrono>
@@ -22,6 +23,7 @@
 #include "net/ping_device.h"
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/icmp_message.h"
 
 namespace fabrion {
 namespace {
@@ -224,6 +226,89 @@ TEST(IcmpEchoClient, NoReplyGivesDeviceNotFoundAfterFiveSeconds) {
   EXPECT_EQ(pingStatus, 2);  // the client said: 0 bytes
   EXPECT_GE(took, milliseconds(5000));
   EXPECT_LT(took, milliseconds(6000));
+}
+
+// Inside a namespace of the test: answers each echo request to 127.0.0.1
+// with an ICMP error of a type and code that quotes it, as a router between
+// the program and a switched-off device would. Made on a thread inside the
+// namespace, its own thread stays there too.
+class IcmpErrorResponder {
+ public:
+  IcmpErrorResponder(std::uint8_t type, std::uint8_t code)
+      : type_(type), code_(code), socket_(socket(AF_INET, SOCK_RAW, IPPROTO_ICMP)) {
+    if (socket_ >= 0) thread_ = std::thread([this] { Run(); });
+  }
+  ~IcmpErrorResponder() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (socket_ >= 0) close(socket_);
+  }
+  bool Ready() const { return socket_ >= 0; }
+
+ private:
+  void Run() {
+    std::uint8_t packet[1500];
+    while (!stop_) {
+      pollfd wait{socket_, POLLIN, 0};
+      if (poll(&wait, 1, 50) <= 0) continue;
+      const ssize_t size = recv(socket_, packet, sizeof packet, 0);
+      const std::size_t ipHeader = size > 0 ? (packet[0] & 0x0F) * 4u : 0;
+      if (size <= 0 || static_cast<std::size_t>(size) < ipHeader + 8 || packet[ipHeader] != 8)
+        continue;  // only echo requests are answered
+      std::vector<std::uint8_t> error = {type_, code_, 0, 0, 0, 0, 0, 0};
+      error.insert(error.end(), packet, packet + ipHeader + 8);  // the IP header and 8 bytes
+      const std::uint16_t checksum = InternetChecksum(error.data(), error.size());
+      error[2] = static_cast<std::uint8_t>(checksum >> 8);
+      error[3] = static_cast<std::uint8_t>(checksum);
+      sockaddr_in to{};
+      to.sin_family = AF_INET;
+      to.sin_addr.s_addr = htonl(0x7F000001);
+      sendto(socket_, error.data(), error.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+  }
+  std::uint8_t type_, code_;
+  int socket_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// An ICMP error about the request means the device did not answer; only
+// what the user can mend is an error.
+TEST(IcmpEchoClient, IcmpErrorAboutTheRequestIsDeviceNotFoundAtOnce) {
+  TestNamespace ns;
+  REQUIRE_NAMESPACE(ns);
+  ASSERT_TRUE(ns.Sysctl("net.ipv4.icmp_echo_ignore_all=1"));
+  const std::string gid = std::to_string(getgid());
+  ASSERT_TRUE(ns.Sysctl("net.ipv4.ping_group_range=" + gid + " " + gid));
+  const struct {
+    const char* name;
+    std::uint8_t type, code;
+  } errors[] = {{"host unreachable", 3, 1}, {"network unreachable", 3, 0}, {"time exceeded", 11, 0}};
+  for (const auto& e : errors) {
+    for (IcmpSocketKind kind : {IcmpSocketKind::kDatagram, IcmpSocketKind::kRaw}) {
+      const char* socketName = kind == IcmpSocketKind::kRaw ? "raw" : "datagram";
+      PingResult result;
+      int pingStatus = -1;
+      steady_clock::duration took{};
+      bool responding = false;
+      ns.RunInside([&] {
+        IcmpErrorResponder responder(e.type, e.code);
+        responding = responder.Ready();
+        if (!responding) return;
+        IcmpEchoClient echo(kind);
+        SystemClock clock;
+        test::CountingEventPump pump;
+        const auto start = steady_clock::now();
+        result = PingDevice("127.0.0.1", pingStatus, clock, pump, echo);
+        took = steady_clock::now() - start;
+      });
+      ASSERT_TRUE(responding) << "the test's responder needs a raw socket (root)";
+      EXPECT_EQ(result, (PingResult{1, "Ping! Device Not Found!", "Device Not Found!"}))
+          << e.name << ", " << socketName << " socket";
+      EXPECT_EQ(pingStatus, 2) << e.name << ", " << socketName << " socket";
+      EXPECT_LT(took, milliseconds(2000)) << e.name << ", " << socketName << " socket";
+    }
+  }
 }
 
 // Names are looked up inside the namespace too: its lookups cannot leave it.
