@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #endif
 
+#include "bench_master.h"
 #include "firmware/bank_source.h"
 #include "firmware/config_image.h"
 #include "firmware/firmware_composer.h"
@@ -68,37 +69,6 @@ double PeakMemoryMiB() {
 #endif
 }
 
-std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
-}
-
-// A master of about `bytes` bytes: a header, S2 records of 32 bytes (the
-// bank window among them), an end record. Written in pieces.
-void WriteMaster(const fs::path& path, std::size_t bytes) {
-  std::FILE* file = std::fopen(path.string().c_str(), "wb");
-  std::string chunk = "S00F000068656C6C6F202020202000003C\r\n";
-  std::mt19937 random(7);
-  std::size_t written = 0;
-  for (std::uint32_t i = 0; written + chunk.size() < bytes; ++i) {
-    const std::uint32_t address = (0x380000u + i * 32u) & 0xFFFFFFu;
-    std::string line = "S224" + Hex(address, 6);
-    for (int j = 0; j < 32; ++j) line += Hex(random() & 0xFF, 2);
-    line += "XX";
-    line.replace(line.size() - 2, 2, SRecordChecksum(line, true));
-    chunk += line + "\r\n";
-    if (chunk.size() > 1 << 16) {
-      std::fwrite(chunk.data(), 1, chunk.size(), file);
-      written += chunk.size();
-      chunk.clear();
-    }
-  }
-  chunk += "S9030000FC\r\n";
-  std::fwrite(chunk.data(), 1, chunk.size(), file);
-  std::fclose(file);
-}
-
 // What cat and cp of the master cost: read it twice, write it once.
 double ReadTwiceWriteOnce(const fs::path& master, const fs::path& copy) {
   std::vector<char> buffer(1 << 16);
@@ -142,7 +112,7 @@ struct SizeFigures {
 };
 
 SizeFigures MeasureSize(const fs::path& folder, std::size_t bytes, int rounds) {
-  WriteMaster(folder / "ravelin.sx", bytes);
+  bench::WriteMaster(folder / "ravelin.sx", bytes);
   std::vector<double> compose, baseline;
   long long calls = 0;
   for (int round = 0; round < rounds; ++round) {
