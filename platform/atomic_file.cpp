@@ -14,7 +14,6 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -25,6 +24,7 @@
 #endif
 
 #include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -141,44 +141,26 @@ class TemporaryFile {
     const std::string targetName = FromFsPath(target.filename());
     for (int attempt = 0; attempt < 100; ++attempt) {
       path_ = FolderOf(target) / ToFsPath(TemporaryName(targetName, NextTemporaryId()));
-#ifdef _WIN32
-      const HANDLE handle = CreateFileW(path_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
-        return ErrnoOfWindowsError(error);
-      }
-      const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-      if (descriptor < 0) {
-        CloseHandle(handle);
-        DeleteFileW(path_.c_str());
-        return EIO;
-      }
-#else
-      const int descriptor =
-          open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
-      if (descriptor < 0) {
+      errno = 0;
+      file_ = CreateNewFile(FromFsPath(path_));
+      if (!file_) {
         if (errno == EEXIST) continue;
-        return errno;
+        return errno ? errno : EIO;
       }
+#ifndef _WIN32
       // Locked, then checked: a cleaning that took the new file in the moment
-      // before the lock has removed it, and another name is tried.
+      // before the lock has removed it, and another name is tried. (On
+      // Windows the file is held open without delete sharing from the start.)
+      const int descriptor = fileno(file_);
       struct stat opened, named;
       if ((flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) ||
           fstat(descriptor, &opened) != 0 || lstat(path_.c_str(), &named) != 0 ||
           opened.st_dev != named.st_dev || opened.st_ino != named.st_ino) {
-        close(descriptor);
+        std::fclose(file_);
+        file_ = nullptr;
         continue;
       }
 #endif
-      file_ = fdopen(descriptor, "wb");
-      if (!file_) {
-        const int failure = errno ? errno : EIO;
-        close(descriptor);
-        Remove();
-        return failure;
-      }
       return 0;
     }
     return EEXIST;

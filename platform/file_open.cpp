@@ -180,7 +180,8 @@ std::string ReadRegularFile(std::string_view path, std::uint64_t maxBytes) {
 std::FILE* CreateNewFile(std::string_view path) {
   const fs::path file = ToFsPath(path);
 #ifdef _WIN32
-  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+  // No delete sharing: while it is open nobody else removes or renames it.
+  const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
     errno = ErrnoOfWindowsError(GetLastError());

@@ -31,7 +31,8 @@ std::string ReadRegularFile(std::string_view path, std::uint64_t maxBytes);
 
 // Creates path as a new, empty file for writing ("wb"). Fails with EEXIST
 // when anything at all is at path, a link (even a dangling one) included:
-// nullptr with errno set.
+// nullptr with errno set. On Windows the file may be renamed or deleted
+// through its own handle, and by nobody else while it is open.
 std::FILE* CreateNewFile(std::string_view path);
 
 }  // namespace fabrion
