@@ -73,6 +73,9 @@ std::string GeneralParametersXml(const GeneralParameters& values) {
 }
 
 void WriteGeneralParameters(std::string_view path, const GeneralParameters& values) {
+  // A community name may come pasted with a control character in it.
+  RequireXmlText(path, "SNMP_PUBLIC", values.snmpPublic);
+  RequireXmlText(path, "SNMP_PRIVATE", values.snmpPrivate);
   WriteFileAtomically(path, GeneralParametersXml(values));
 }
 

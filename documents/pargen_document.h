@@ -52,7 +52,8 @@ struct GeneralParameterTexts {
 std::string GeneralParametersXml(const GeneralParameters& values);
 
 // Writes the document at path, replacing the file whole. Throws Error with
-// the system's text when it cannot be written; the old file is then kept.
+// the system's text when it cannot be written, or when a community name
+// holds a character XML 1.0 cannot hold; the old file is then kept.
 void WriteGeneralParameters(std::string_view path, const GeneralParameters& values);
 
 // The dialog's reading: the defaults, then each element with its own

@@ -48,6 +48,8 @@ std::string TranslateTableXml(const std::vector<TMyRec>& rows) {
 }
 
 void WriteTable(std::string_view path, const std::vector<TMyRec>& rows) {
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    RequireXmlText(path, "The mnemonic of row " + std::to_string(i + 1), rows[i].Mnemonic);
   WriteFileAtomically(path, TranslateTableXml(rows));
 }
 

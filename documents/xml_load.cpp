@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "documents/utf8_text.h"
+#include "platform/error.h"
 #include "platform/file_open.h"
 
 namespace fabrion {
@@ -87,6 +88,12 @@ std::optional<std::string> ElementText(const pugi::xml_node& element) {
   if (first.next_sibling()) return std::nullopt;
   if (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata) return std::nullopt;
   return std::string(first.value());
+}
+
+void RequireXmlText(std::string_view path, std::string_view what, std::string_view text) {
+  if (IsXmlText(text)) return;
+  throw Error("Cannot create file \"" + std::string(path) + "\". " + std::string(what) +
+              " holds a control character, which an XML 1.0 document cannot hold");
 }
 
 std::string SaveXmlToString(const pugi::xml_document& document) {

@@ -48,6 +48,11 @@ std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_resu
 // anything else (child elements, a comment, text split by a comment).
 std::optional<std::string> ElementText(const pugi::xml_node& element);
 
+// Throws Error "Cannot create file "<path>". <what> holds a control
+// character, which an XML 1.0 document cannot hold" unless the UTF-8 text
+// may stand in a document (documents/utf8_text.h, IsXmlText).
+void RequireXmlText(std::string_view path, std::string_view what, std::string_view text);
+
 // The document's bytes: UTF-8 without byte order mark or declaration, no
 // whitespace between elements, attribute values in double quotes with
 // <, &, " and every control character (tab, CR, LF) escaped.

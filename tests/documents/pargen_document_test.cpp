@@ -101,6 +101,28 @@ TEST(PargenWriter, ReplacesTheFileWholeAndKeepsItWhenReadOnly) {
   EXPECT_EQ(test::ReadFileBytes(path), kDefaultDocument);
 }
 
+// pargen.xml stays XML 1.0: a community name pasted with a control character
+// is refused, and the document as it was is kept.
+TEST(PargenWriter, RefusesCommunityNamesXmlCannotHold) {
+  test::TempFolder folder;
+  const std::string path = folder / "pargen.xml";
+  WriteGeneralParameters(path, GeneralParameters{});
+  for (const bool isPublic : {true, false}) {
+    GeneralParameters pasted;
+    (isPublic ? pasted.snmpPublic : pasted.snmpPrivate) = "kom\x01" "bri";
+    try {
+      WriteGeneralParameters(path, pasted);
+      ADD_FAILURE() << "wrote a control character";
+    } catch (const Error& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Cannot create file \"" + path + "\". " +
+                    (isPublic ? "SNMP_PUBLIC" : "SNMP_PRIVATE") +
+                    " holds a control character, which an XML 1.0 document cannot hold");
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), kDefaultDocument);
+  }
+}
+
 // --- the dialog's reading -----------------------------------------------
 
 TEST(PargenReader, MissingFileGivesTheDefaults) {
