@@ -76,22 +76,6 @@ TEST(VarWriter, ReadOnlyFileFailsWithTheSystemTextAndIsKept) {
   EXPECT_EQ(test::ReadFileBytes(path), before);
 }
 
-TEST(VarWriter, RefusesAMnemonicXmlCannotHoldAndKeepsTheFile) {
-  test::TempFolder folder;
-  const std::string path = folder / "var.xml";
-  WriteTable(path, {Rec(1, 1, {1, 2, 3, 4}, 1, 1, "old")});
-  const std::string before = test::ReadFileBytes(path);
-  try {
-    WriteTable(path, {Rec(1, 1, {1, 2, 3, 4}, 1, 1, "ok\t"), Rec(1, 1, {1, 2, 3, 4}, 1, 1, "\x1B")});
-    FAIL() << "wrote a control character";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "Cannot create file \"" + path + "\". The mnemonic of row 2 holds a control "
-              "character, which an XML 1.0 document cannot hold");
-  }
-  EXPECT_EQ(test::ReadFileBytes(path), before);
-}
-
 TEST(VarWriter, MissingFolderFailsWithTheSystemText) {
   test::TempFolder folder;
   const std::string path = folder / "gone" + "/var.xml";

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #endif
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -465,42 +464,6 @@ TEST_F(Composer, BankRecordsFileIsMadeNewWhateverHadItsName) {
     EXPECT_EQ(ReadFileBytes(victim), "the user's own text") << c.name;
     EXPECT_FALSE(std::filesystem::exists(victim + ".new")) << c.name;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(records))) << c.name;
-  }
-}
-
-TEST_F(Composer, OnlyRegularFilesAreReadAsMasterAndBankFile) {
-  const std::string master = folder / "ravelin.sx";
-  const std::string bankFile = folder / "bin/bank1.bin";
-  const struct {
-    const char* name;
-    std::string path;
-    bool fifo;  // else a link to /dev/zero
-    std::string why;
-  } cases[] = {
-      {"master FIFO", master, true, "It is a FIFO, not a regular file"},
-      {"master linked to /dev/zero", master, false, "It is a device, not a regular file"},
-      {"bank file FIFO", bankFile, true, "It is a FIFO, not a regular file"},
-  };
-  for (const auto& c : cases) {
-    WriteFileBytes(master, CrLf({S2(kWindow), kS9}));
-    WriteFileBytes(bankFile, std::string(16384, '\0'));
-    std::filesystem::remove(c.path);
-    if (c.fifo)
-      mkfifo(c.path.c_str(), 0600);
-    else
-      std::filesystem::create_symlink("/dev/zero", c.path);
-    const auto start = std::chrono::steady_clock::now();
-    std::string what = "no error";
-    try {
-      ComposeFirmware(1, master, folder / "bin", "New_ravelin.sx", folder.str(), progress, messages);
-    } catch (const Error& e) {
-      what = e.what();
-    }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.name;
-    EXPECT_EQ(what, "Cannot open file \"" + c.path + "\". " + c.why) << c.name;
-    EXPECT_FALSE(OutputExists()) << c.name;
-    EXPECT_FALSE(RecordsFileExists()) << c.name;
-    std::filesystem::remove(c.path);
   }
 }
 

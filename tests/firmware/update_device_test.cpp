@@ -12,8 +12,6 @@
 #include <filesystem>
 #include <functional>
 
-#include <sys/stat.h>
-
 #include "app/application.h"
 #include "documents/pargen_document.h"
 #include "documents/var_document.h"
@@ -183,7 +181,6 @@ class UpdateDeviceTest : public QObject {
     QTest::newRow("window record past its end") << "window record past its end" << "plain"
         << "File New Sx Not Create,Abort Procedure\nLine 2, record at 0x38BFF8: it reaches past "
            "the end of the configuration area (0x38BFFF)" << true;
-    QTest::newRow("master is a FIFO") << "master is a FIFO" << "general" << "" << true;
   }
   void StopsBeforeTheFlashTool() {
     QFETCH(QString, fault);
@@ -205,11 +202,6 @@ class UpdateDeviceTest : public QObject {
                                  FormatSRecordLine('2', 0x38BFF8, std::vector<std::uint8_t>(16)) +
                                  "\r\nS9030000FC\r\n");
     std::string general;
-    if (fault == "master is a FIFO") {
-      fs::remove(master);
-      mkfifo(master.c_str(), 0600);
-      general = "Cannot open file \"" + master + "\". It is a FIFO, not a regular file.";
-    }
     if (fault == "bank records file blocked") {
       fs::create_directories(bin / "Bin.sx" / "x");
       general = "Cannot create file \"" + (bin / "Bin.sx").string() + "\"";

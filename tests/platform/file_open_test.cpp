@@ -23,8 +23,10 @@
 #include "fakes/temp_folder.h"
 #include "firmware/config_image.h"
 #include "firmware/firmware_check.h"
+#include "firmware/firmware_composer.h"
 #include "platform/error.h"
 #include "platform/profile_file.h"
+#include "platform/progress_indicator.h"
 
 namespace fabrion {
 namespace {
@@ -76,6 +78,20 @@ void MakeSparseFile(const std::string& path, std::uint64_t size) {
   close(fd);
 }
 
+// Composes from folder's ravelin.sx and bin/bank1.bin, each made a plain
+// file unless the test put something else there first.
+std::string Compose(const TempFolder& folder) {
+  fs::create_directories(folder.path() / "bin");
+  for (const char* name : {"ravelin.sx", "bin/bank1.bin"})
+    if (!fs::exists(fs::symlink_status(folder.path() / name)))
+      test::WriteFileBytes(folder / name, "S9030000FC\r\n");
+  HeldProgress progress;
+  test::RecordingMessageBoxes messages;
+  ComposeFirmware(1, folder / "ravelin.sx", folder / "bin", "New_ravelin.sx", folder.str(),
+                  progress, messages);
+  return "composed";
+}
+
 TEST(OnlyRegularFilesAreRead, EveryReaderRefusesFifosDevicesSocketsAndHugeDocuments) {
   const struct Reader {
     const char* name;
@@ -110,6 +126,9 @@ TEST(OnlyRegularFilesAreRead, EveryReaderRefusesFifosDevicesSocketsAndHugeDocume
          CheckFirmwareFile(f / "New_ravelin.sx");
          return std::string("read");
        }},
+      {"composer's master", "ravelin.sx", false, [](const TempFolder& f) { return Compose(f); }},
+      {"composer's bank file", "bin/bank1.bin", false,
+       [](const TempFolder& f) { return Compose(f); }},
   };
   const struct Kind {
     const char* name;
@@ -130,6 +149,7 @@ TEST(OnlyRegularFilesAreRead, EveryReaderRefusesFifosDevicesSocketsAndHugeDocume
       if (!reader.document && std::string(kind.name).starts_with("document")) continue;
       TempFolder folder;
       const std::string path = folder / reader.file;
+      fs::create_directories(fs::path(path).parent_path());
       kind.make(path);
       std::string text;
       const auto start = std::chrono::steady_clock::now();
@@ -163,26 +183,6 @@ TEST(ReadRegularFile, ReadsUpToTheLimitAndRefusesOneBytePast) {
     EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + (folder / "past.xml") +
                                          "\". It is larger than 1 MiB (1048577 bytes)");
   }
-}
-
-TEST(CreateNewFile, CreatesOnlyWhereNothingIsAndNeverThroughALink) {
-  TempFolder folder;
-  test::WriteFileBytes(folder / "target", "kept");
-  fs::create_symlink(folder / "target", folder / "link");
-  fs::create_symlink(folder / "nowhere", folder / "dangling");
-  test::WriteFileBytes(folder / "file", "kept too");
-  for (const char* name : {"link", "dangling", "file"}) {
-    errno = 0;
-    EXPECT_EQ(CreateNewFile(folder / name), nullptr) << name;
-    EXPECT_EQ(errno, EEXIST) << name;
-  }
-  EXPECT_EQ(test::ReadFileBytes(folder / "target"), "kept");
-  EXPECT_FALSE(fs::exists(folder / "nowhere"));
-  std::FILE* created = CreateNewFile(folder / "new");
-  ASSERT_NE(created, nullptr);
-  std::fputs("fresh", created);
-  std::fclose(created);
-  EXPECT_EQ(test::ReadFileBytes(folder / "new"), "fresh");
 }
 
 }  // namespace
