@@ -168,15 +168,16 @@ class TemporaryFile {
 
   std::FILE* file() const { return file_; }
 
-  // Flushes the bytes to the disk, gives the temporary the permissions of the
-  // target it replaces and renames it over target; 0 or the errno.
-  int CommitTo(const fs::path& target, std::optional<fs::perms> permissions) {
+  // Flushes the bytes (to the disk too when durable), gives the temporary the
+  // permissions of the target it replaces and renames it over target; 0 or
+  // the errno.
+  int CommitTo(const fs::path& target, std::optional<fs::perms> permissions, bool durable) {
     errno = 0;
     if (std::fflush(file_) != 0) return errno ? errno : EIO;
 #ifdef _WIN32
     (void)permissions;  // a writable target has no read-only attribute to keep
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file_)));
-    if (!FlushFileBuffers(handle)) return ErrnoOfWindowsError(GetLastError());
+    if (durable && !FlushFileBuffers(handle)) return ErrnoOfWindowsError(GetLastError());
     const std::wstring to = fs::absolute(target).wstring();
     const std::size_t bytes = to.size() * sizeof(wchar_t);
     std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + bytes);
@@ -189,7 +190,7 @@ class TemporaryFile {
       return ErrnoOfWindowsError(GetLastError());
 #else
     const int descriptor = fileno(file_);
-    if (fsync(descriptor) != 0 && errno != EINVAL) return errno;
+    if (durable && fsync(descriptor) != 0 && errno != EINVAL) return errno;
     if (permissions)
       fchmod(descriptor, static_cast<mode_t>(*permissions & fs::perms::mask));
     if (std::rename(path_.c_str(), target.c_str()) != 0) return errno;
@@ -235,13 +236,13 @@ std::string CannotCreateFileText(std::string_view path, int error_number) {
 }
 
 void WriteFileAtomically(std::string_view path, std::string_view bytes) {
-  StagedFile staged(path);
+  StagedFile staged(path, /*durable=*/true);
   staged.Write(bytes);
   staged.Commit();
 }
 
-StagedFile::StagedFile(std::string_view target)
-    : target_(target), temporary_(std::make_unique<TemporaryFile>()) {
+StagedFile::StagedFile(std::string_view target, bool durable)
+    : target_(target), temporary_(std::make_unique<TemporaryFile>()), durable_(durable) {
   const fs::path path = ToFsPath(target);
   const fs::file_status status = CheckWritable(target, path);
   if (fs::exists(status)) targetPermissions_ = status.permissions();
@@ -262,7 +263,7 @@ bool StagedFile::Write(std::string_view bytes) {
 
 void StagedFile::Commit() {
   if (!temporary_->file()) Fail(target_, failure_ ? failure_ : EIO);
-  if (!failure_) failure_ = temporary_->CommitTo(ToFsPath(target_), targetPermissions_);
+  if (!failure_) failure_ = temporary_->CommitTo(ToFsPath(target_), targetPermissions_, durable_);
   if (failure_) {
     temporary_->Discard();
     Fail(target_, failure_);

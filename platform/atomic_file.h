@@ -31,7 +31,9 @@ class StagedFile {
  public:
   // Checks the target as WriteFileAtomically does, removes abandoned
   // temporaries and creates its own; throws Error with CannotCreateFileText.
-  explicit StagedFile(std::string_view target);
+  // A durable file reaches the disk before it is renamed (documents do; the
+  // composed firmware, made anew at each press, is spared the wait).
+  explicit StagedFile(std::string_view target, bool durable = false);
   // Closes and removes the temporary unless it was committed.
   ~StagedFile();
   StagedFile(const StagedFile&) = delete;
@@ -47,6 +49,7 @@ class StagedFile {
   std::string target_;
   std::unique_ptr<TemporaryFile> temporary_;
   std::optional<std::filesystem::perms> targetPermissions_;  // of the target it replaces
+  bool durable_ = false;
   int failure_ = 0;
 };
 
