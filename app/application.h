@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "platform/clock.h"
 #include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_file_chooser.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/rooted_folder_picker.h"

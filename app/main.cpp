@@ -18,7 +18,8 @@ int main(int argc, char* argv[]) {
   fabrion::qt::QtEventPump pump;
   fabrion::SystemClock clock;
   fabrion::IcmpEchoClient echo;
-  fabrion::Services services{messages, shell, picker, pump, clock, echo};
+  fabrion::qt::QtFileChooser files;
+  fabrion::Services services{messages, shell, picker, pump, clock, echo, files};
   fabrion::ProjectStore store;
 
   const std::string programDir =

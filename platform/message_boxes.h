@@ -1,5 +1,6 @@
 #pragma once
-// The three modal message boxes of the program, each with one "OK" button.
+// The modal message boxes of the program: three with one "OK" button, and a
+// question answered Yes or No.
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,14 @@ class MessageBoxes {
   // General error box for an error that escaped a user action: the
   // application title, error icon, GeneralErrorText(text).
   virtual void ShowGeneralError(const std::string& text) = 0;
+  // Error box as ShowError, with details the user can unfold below the text
+  // (a long list); empty details show the plain error box. Where nothing
+  // unfolds (a command line), the details follow the text.
+  virtual void ShowErrorDetails(const std::string& text, const std::string& details);
+  // Question box: the application title, question icon, the text, "Yes" and
+  // "No" with No the default (Escape and closing the box also answer No).
+  // Where no one can answer (a command line), the answer is No.
+  virtual bool AskYesNo(const std::string& text);
 };
 
 // The text as the general error box shows it: "." added unless the text is

@@ -7,6 +7,7 @@ namespace fabrion {
 class Clock;
 class EchoClient;
 class EventPump;
+class FileChooser;
 class FolderPicker;
 class MessageBoxes;
 class Shell;
@@ -18,6 +19,7 @@ struct Services {
   EventPump& pump;
   Clock& clock;
   EchoClient& echo;
+  FileChooser& files;
 };
 
 }  // namespace fabrion

@@ -1,5 +1,5 @@
 #pragma once
-// The three message boxes as modal QMessageBox windows.
+// The message boxes as modal QMessageBox windows.
 #include "platform/message_boxes.h"
 
 namespace fabrion::qt {
@@ -9,6 +9,8 @@ class QtMessageBoxes : public MessageBoxes {
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text) override;
   void ShowGeneralError(const std::string& text) override;
+  void ShowErrorDetails(const std::string& text, const std::string& details) override;
+  bool AskYesNo(const std::string& text) override;
 };
 
 }  // namespace fabrion::qt

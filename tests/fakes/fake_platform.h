@@ -11,6 +11,7 @@
 #include "platform/echo_client.h"
 #include "platform/error.h"
 #include "platform/event_pump.h"
+#include "platform/file_chooser.h"
 #include "platform/folder_picker.h"
 #include "platform/progress_indicator.h"
 #include "platform/services.h"
@@ -74,6 +75,36 @@ class ScriptedFolderPicker : public FolderPicker {
   std::vector<Call> calls;
 };
 
+// Answers each file dialog with the next queued path (nothing = cancel) and
+// records what it was asked.
+class ScriptedFileChooser : public FileChooser {
+ public:
+  struct Call {
+    std::string title, start, filter;
+    bool save = false;
+  };
+  std::optional<std::string> ChooseFileToOpen(const std::string& title, const std::string& folder,
+                                              const std::string& filter) override {
+    return Answer({title, folder, filter, false});
+  }
+  std::optional<std::string> ChooseFileToSave(const std::string& title,
+                                              const std::string& suggested,
+                                              const std::string& filter) override {
+    return Answer({title, suggested, filter, true});
+  }
+  std::deque<std::optional<std::string>> answers;
+  std::vector<Call> calls;
+
+ private:
+  std::optional<std::string> Answer(Call call) {
+    calls.push_back(std::move(call));
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
 class RecordingProgress : public ProgressIndicator {
  public:
   void SetMaximum(std::int64_t maximum) override { maximum_ = maximum; maxima.push_back(maximum); }
@@ -114,7 +145,8 @@ struct FakePlatform {
   CountingEventPump pump;
   FakeClock clock;
   ScriptedEchoClient echo;
-  Services services() { return Services{messages, shell, picker, pump, clock, echo}; }
+  ScriptedFileChooser files;
+  Services services() { return Services{messages, shell, picker, pump, clock, echo, files}; }
 };
 
 }  // namespace fabrion::test

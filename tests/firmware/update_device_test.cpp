@@ -66,7 +66,7 @@ class UpdateDeviceTest : public QObject {
       fs::copy_file(FABRION_DEMO_MASTER, root / "MASTER" / "ravelin.sx");
       InstallRecordingFlashTool(root / "Burnline.exe");
       const Services f = fakes.services();
-      const Services withRealShell{f.messages, shell, f.picker, f.pump, f.clock, f.echo};
+      const Services withRealShell{f.messages, shell, f.picker, f.pump, f.clock, f.echo, f.files};
       windows = CreateProgramWindows(store, realShell ? withRealShell : f, root.string());
       TFsaveproj* newProject = windows.dialogs.saveproj;
       newProject->SetDestination(store.Fields().ProjectsDir);
