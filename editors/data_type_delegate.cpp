@@ -1,6 +1,7 @@
 #include "editors/data_type_delegate.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
@@ -26,6 +27,10 @@ QWidget* DataTypeDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
   // once; the combo box signals again when it loses the focus.
   auto* self = const_cast<DataTypeDelegate*>(this);
   connect(combo, &QComboBox::activated, self, [self, combo] {
+    // Opening the list takes the focus from the typed text, which the combo
+    // box reports as a choice when the text names a type: the edit goes on.
+    for (QWidget* w = QApplication::activePopupWidget(); w; w = w->parentWidget())
+      if (w == combo) return;
     QObject::disconnect(combo, &QComboBox::activated, self, nullptr);
     emit self->commitData(combo);
     emit self->closeEditor(combo);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -13,6 +14,13 @@
 #include "editors/translate_table_model.h"
 
 namespace fabrion {
+namespace {
+
+bool SeveralCells(const std::vector<std::vector<std::string>>& block) {
+  return block.size() > 1 || (block.size() == 1 && block[0].size() > 1);
+}
+
+}  // namespace
 
 TranslateGridView::TranslateGridView(QWidget* parent) : QTableView(parent) {
   setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -33,6 +41,7 @@ TranslateGridView::TranslateGridView(QWidget* parent) : QTableView(parent) {
 void TranslateGridView::setTranslateModel(TranslateTableModel* model) {
   model_ = model;
   setModel(model);
+  connect(model, &TranslateTableModel::StepShown, this, &TranslateGridView::ShowStep);
 }
 
 void TranslateGridView::CommitEdit() {
@@ -41,6 +50,10 @@ void TranslateGridView::CommitEdit() {
   if (!editor) return;
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TranslateGridView::DropEdit() {
+  if (QWidget* editor = editor_) closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
 }
 
 std::optional<GridArea> TranslateGridView::SelectedArea() const {
@@ -66,41 +79,93 @@ std::optional<GridArea> TranslateGridView::SelectedArea() const {
   return area;
 }
 
+bool TranslateGridView::OnOneDataTypeCell() const {
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || TranslateTableModel::GridColumnOf(current) != kDataTypeColumn)
+    return false;
+  const std::optional<GridArea> area = SelectedArea();
+  return area && area->top == area->bottom && area->left == area->right;
+}
+
+void TranslateGridView::GoToCell(int gridRow, int gridColumn) {
+  if (!model_) return;
+  const QModelIndex cell = model_->IndexOf(gridRow, gridColumn);
+  selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+  scrollTo(cell);
+}
+
+void TranslateGridView::ShowStep(GridArea area) {
+  if (IsEditing() || !model_) return;
+  // A step over the whole table (an import) leaves no selection to act on by mistake.
+  if (area.top == 1 && area.bottom == kMaxTranslateRows) area.bottom = area.top;
+  const QModelIndex current = currentIndex();
+  int column = area.left;
+  if (current.isValid() && area.left < area.right) column = model_->GridColumnOf(current);
+  const QModelIndex cell = model_->IndexOf(area.top, column);
+  selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+  selectionModel()->select(
+      QItemSelection(model_->IndexOf(area.top, area.left), model_->IndexOf(area.bottom, area.right)),
+      QItemSelectionModel::ClearAndSelect);
+  scrollTo(cell);
+}
+
+std::vector<std::vector<std::string>> TranslateGridView::ClipboardCells() {
+  return ParseTabSeparated(QApplication::clipboard()->text().toStdString());
+}
+
 void TranslateGridView::CopySelection() {
   if (!model_) return;
+  CommitEdit();
   const std::optional<GridArea> area = SelectedArea();
   if (!area) return;
   QApplication::clipboard()->setText(QString::fromStdString(CopyArea(model_->Grid(), *area)));
 }
 
 void TranslateGridView::CutSelection() {
+  if (!model_) return;
   CopySelection();
-  ClearSelection();
+  if (const std::optional<GridArea> area = SelectedArea()) model_->Fill(*area, std::string(), "Cut");
 }
 
 void TranslateGridView::PasteClipboard() {
   if (!model_) return;
+  DropEdit();
   const std::optional<GridArea> area = SelectedArea();
   if (!area) return;
-  const auto block = ParseTabSeparated(QApplication::clipboard()->text().toStdString());
+  const auto block = ClipboardCells();
   if (block.empty()) return;
   // One value over a larger selection fills it, as spreadsheets do.
   const bool oneValue = block.size() == 1 && block[0].size() == 1;
-  if (oneValue && (area->bottom > area->top || area->right > area->left)) {
-    model_->Fill(*area, block[0][0]);
-    return;
-  }
-  const std::optional<GridArea> written = model_->Paste(area->top, area->left, block);
-  if (!written) return;
-  const QModelIndex first = model_->IndexOf(written->top, written->left);
-  const QModelIndex last = model_->IndexOf(written->bottom, written->right);
-  selectionModel()->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
-  selectionModel()->select(QItemSelection(first, last), QItemSelectionModel::ClearAndSelect);
+  if (oneValue && (area->bottom > area->top || area->right > area->left))
+    model_->Fill(*area, block[0][0], "Paste");
+  else
+    model_->Paste(area->top, area->left, block);
 }
 
 void TranslateGridView::ClearSelection() {
   if (!model_) return;
-  if (const std::optional<GridArea> area = SelectedArea()) model_->Fill(*area, std::string());
+  CommitEdit();
+  if (const std::optional<GridArea> area = SelectedArea())
+    model_->Fill(*area, std::string(), "Delete");
+}
+
+void TranslateGridView::FillDown() {
+  if (!model_) return;
+  CommitEdit();
+  if (const std::optional<GridArea> area = SelectedArea()) model_->FillDown(*area);
+}
+
+void TranslateGridView::OpenDataTypeList() {
+  const QModelIndex current = currentIndex();
+  if (!model_ || !current.isValid() || model_->GridColumnOf(current) != kDataTypeColumn) return;
+  if (!IsEditing()) edit(current);
+
+  auto* combo = qobject_cast<QComboBox*>(editor_.data());
+  if (!combo) return;
+  combo->showPopup();
+  // The list opens on the name the cell holds, whatever its case.
+  const int match = combo->findText(combo->currentText(), Qt::MatchFixedString);
+  if (match >= 0) combo->view()->setCurrentIndex(combo->model()->index(match, 0));
 }
 
 void TranslateGridView::MoveCurrent(int rowStep) {
@@ -112,21 +177,6 @@ void TranslateGridView::MoveCurrent(int rowStep) {
 
 void TranslateGridView::keyPressEvent(QKeyEvent* event) {
   if (state() != QAbstractItemView::EditingState) {
-    if (event->matches(QKeySequence::Copy)) {
-      CopySelection();
-      event->accept();
-      return;
-    }
-    if (event->matches(QKeySequence::Cut)) {
-      CutSelection();
-      event->accept();
-      return;
-    }
-    if (event->matches(QKeySequence::Paste)) {
-      PasteClipboard();
-      event->accept();
-      return;
-    }
     switch (event->key()) {
       case Qt::Key_Delete:
       case Qt::Key_Backspace:
@@ -138,9 +188,12 @@ void TranslateGridView::keyPressEvent(QKeyEvent* event) {
         break;
       case Qt::Key_Return:
       case Qt::Key_Enter:
-        MoveCurrent((event->modifiers() & Qt::ShiftModifier) ? -1 : 1);
-        event->accept();
-        return;
+        if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0) {
+          MoveCurrent((event->modifiers() & Qt::ShiftModifier) ? -1 : 1);
+          event->accept();
+          return;
+        }
+        break;
       default:
         break;
     }
@@ -150,7 +203,14 @@ void TranslateGridView::keyPressEvent(QKeyEvent* event) {
 
 bool TranslateGridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
   const bool editing = QTableView::edit(index, trigger, event);
-  if (editing && state() == QAbstractItemView::EditingState) editor_ = indexWidget(index);
+  if (editing && state() == QAbstractItemView::EditingState && indexWidget(index) != editor_) {
+    editor_ = indexWidget(index);
+    if (editor_) {
+      // Ctrl+V of several cells is caught before the editor pastes them as its text.
+      editor_->installEventFilter(this);
+      for (QWidget* part : editor_->findChildren<QWidget*>()) part->installEventFilter(this);
+    }
+  }
   return editing;
 }
 
@@ -159,17 +219,13 @@ void TranslateGridView::commitData(QWidget* editor) {
 }
 
 void TranslateGridView::contextMenuEvent(QContextMenuEvent* event) {
-  if (IsEditing()) return;
+  if (IsEditing() || actions().isEmpty()) return;
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Keyboard && currentIndex().isValid())
+    at = viewport()->mapToGlobal(visualRect(currentIndex()).bottomLeft());
   QMenu menu(this);
-  auto add = [&](const QString& caption, QKeySequence::StandardKey key, void (TranslateGridView::*run)()) {
-    QAction* action = menu.addAction(caption + '\t' + QKeySequence(key).toString(QKeySequence::NativeText));
-    connect(action, &QAction::triggered, this, run);
-  };
-  add("Cut", QKeySequence::Cut, &TranslateGridView::CutSelection);
-  add("Copy", QKeySequence::Copy, &TranslateGridView::CopySelection);
-  add("Paste", QKeySequence::Paste, &TranslateGridView::PasteClipboard);
-  add("Delete", QKeySequence::Delete, &TranslateGridView::ClearSelection);
-  menu.exec(event->globalPos());
+  menu.addActions(actions());
+  menu.exec(at);
 }
 
 void TranslateGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
@@ -196,9 +252,22 @@ void TranslateGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndE
   }
 }
 
+bool TranslateGridView::IsEditorPart(QObject* object) const {
+  auto* widget = qobject_cast<QWidget*>(object);
+  return editor_ && widget && (widget == editor_ || editor_->isAncestorOf(widget));
+}
+
 bool TranslateGridView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == corner_ && event->type() == QEvent::Paint) {
     PaintCorner();
+    return true;
+  }
+  if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+      IsEditorPart(watched) && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) &&
+      SeveralCells(ClipboardCells())) {
+    // Left unaccepted, the override lets the grid's Paste command take the
+    // key; without one, the key press itself pastes.
+    if (event->type() == QEvent::KeyPress) PasteClipboard();
     return true;
   }
   return QTableView::eventFilter(watched, event);

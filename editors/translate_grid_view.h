@@ -1,11 +1,14 @@
 #pragma once
 // The translate table's grid view with the keys of a spreadsheet: Enter and
-// Tab move on (committing an edit), typing starts an edit, Delete empties the
-// selected cells, and a rectangular selection copies and pastes as
-// tab-separated text.
+// Tab move on (committing an edit), typing starts an edit, Backspace empties
+// the selected cells, and a rectangular selection copies and pastes as
+// tab-separated text. The commands of the grid's menu act on the selection;
+// after each step done, undone or redone the view selects where it was.
 #include <QPointer>
 #include <QTableView>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "editors/translate_table_checks.h"
 
@@ -25,10 +28,28 @@ class TranslateGridView : public QTableView {
   // Writes an open editor's text into its cell and closes the editor.
   void CommitEdit();
 
+  // The bounding rectangle of the selection, else the current cell.
+  std::optional<GridArea> SelectedArea() const;
+  // True when the current cell is in the Data Type column and is all that
+  // is selected: there Alt+Down opens the list instead of moving rows.
+  bool OnOneDataTypeCell() const;
+  // The current cell made rowxcolumn, selected alone and scrolled into view.
+  void GoToCell(int gridRow, int gridColumn);
+
+  // The commands on the selection; each ends an open edit first.
   void CopySelection();
   void CutSelection();
+  // Clipboard cells from the selection's top left cell; one value over a
+  // larger selection fills it. An open edit is dropped, the paste replacing it.
   void PasteClipboard();
   void ClearSelection();
+  void FillDown();
+  // Opens the current Data Type cell's list of names (the editor first).
+  void OpenDataTypeList();
+
+  // Spreadsheet clipboard text as rows of cells (quoted cells may hold tabs,
+  // line breaks and doubled quotes).
+  static std::vector<std::vector<std::string>> ClipboardCells();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -39,9 +60,10 @@ class TranslateGridView : public QTableView {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // The bounding rectangle of the selection, else the current cell.
-  std::optional<GridArea> SelectedArea() const;
   void MoveCurrent(int rowStep);
+  void ShowStep(GridArea area);
+  void DropEdit();
+  bool IsEditorPart(QObject* object) const;
   void PaintCorner();
 
   TranslateTableModel* model_ = nullptr;

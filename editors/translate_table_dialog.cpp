@@ -1,13 +1,23 @@
 #include "editors/translate_table_dialog.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
+#include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "documents/integer_rule.h"
 #include "editors/data_type_delegate.h"
+#include "editors/duplicate_rows_dialog.h"
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_checks.h"
 #include "editors/translate_table_model.h"
@@ -22,7 +32,8 @@ namespace fabrion {
 namespace {
 
 constexpr int kWindowWidth = 618;
-constexpr int kWindowHeight = 549;
+constexpr int kGridAndBarHeight = 549;  // the window without the command row
+constexpr int kCommandRowHeight = 28;
 constexpr int kBarHeight = 41;
 constexpr int kButtonWidth = 69;
 constexpr int kButtonHeight = 23;
@@ -42,12 +53,39 @@ const char* const kGridStyle =
     " border: none; border-right: 1px solid rgb(160, 160, 160);"
     " border-bottom: 1px solid rgb(160, 160, 160); }";
 
+// The small command buttons: flat like the program's buttons, a size smaller.
+const char* const kSmallButtonStyle =
+    "QToolButton { border: 1px solid rgb(200, 198, 184); border-radius: 2px;"
+    " background: rgb(248, 247, 237); padding: 0px 3px; }"
+    "QToolButton:hover { background: rgb(222, 234, 246); border-color: rgb(120, 160, 200); }"
+    "QToolButton:pressed { background: rgb(196, 216, 238); }"
+    "QToolButton:focus { border-color: rgb(90, 130, 180); }"
+    "QToolButton:disabled { color: rgb(160, 160, 150); border-color: rgb(220, 218, 206); }";
+
+const char* const kDiscardQuestion =
+    "The translate table has changes that are not saved. Discard them and close?";
+
 void PaintBackground(QWidget* widget) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Window, qt::BackgroundColour());
   palette.setColor(QPalette::Base, qt::BackgroundColour());
   widget->setPalette(palette);
   widget->setAutoFillBackground(true);
+}
+
+QString KeyText(const QKeySequence& key) { return key.toString(QKeySequence::NativeText); }
+
+std::string RowsText(int first, int last) {
+  return first == last ? "row " + std::to_string(first)
+                       : "rows " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string InsertRefusal(int count) {
+  const int first = kMaxTranslateRows - count + 1;
+  return std::string(count == 1 ? "Cannot insert a row" : "Cannot insert " + std::to_string(count) + " rows") +
+         ": the table always holds " + std::to_string(kMaxTranslateRows) + " rows, and " +
+         RowsText(first, kMaxTranslateRows) + " at its end " + (count == 1 ? "is" : "are") +
+         " not empty. Delete rows at the end first.";
 }
 
 }  // namespace
@@ -60,7 +98,8 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
                  Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setSizeGripEnabled(true);
-  resize(kWindowWidth, kWindowHeight);
+  // The grid and the bar keep their size; the command row makes the window taller.
+  resize(kWindowWidth, kGridAndBarHeight + kCommandRowHeight);
 
   model_ = new TranslateTableModel(this);
   sga = new TranslateGridView(this);
@@ -90,6 +129,160 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   for (int column = kDataTypeColumn; column < kGridColumns; ++column)
     sga->setColumnWidth(column - 1, kColumnWidths[column]);
 
+  BuildCommands();
+  BuildCommandRow();
+  BuildBar();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(sga, 1);
+  layout->addWidget(CommandRow, 0);
+  layout->addWidget(Panel1, 0);
+
+  connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
+  connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
+  connect(CheckDevicesButton, &QPushButton::clicked, this, &TFSetVar::CheckDevicesClick);
+
+  // Keys of the whole window.
+  auto addShortcut = [this](std::initializer_list<QKeySequence> keys, auto run) {
+    for (const QKeySequence& key : keys)
+      connect(new QShortcut(key, this), &QShortcut::activated, this, run);
+  };
+  addShortcut({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+              [this] { bitbtn1->click(); });
+  addShortcut({QKeySequence(Qt::CTRL | Qt::Key_Tab)}, [this] { MoveFocus(true); });
+  addShortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)},
+              [this] { MoveFocus(false); });
+
+  duplicateRows = new DuplicateRowsDialog(this);
+  duplicateRows->SetCheck(
+      [this](const std::string& offset, const std::string& ip) { return DuplicateRows(offset, ip); });
+
+  sga->setCurrentIndex(model_->IndexOf(1, kDataTypeColumn));
+}
+
+void TFSetVar::BuildCommands() {
+  Commands& c = commands_;
+  // An action of the grid's menu: shown with its first key (or keyText),
+  // active while the focus is in the grid (or anywhere in the window).
+  auto add = [this](const QString& caption, QList<QKeySequence> keys, auto run,
+                    bool windowWide = false, const QString& keyText = QString()) {
+    auto* action = new QAction(keyText.isEmpty() ? caption : caption + '\t' + keyText, this);
+    action->setShortcuts(keys);
+    action->setShortcutContext(windowWide ? Qt::WindowShortcut : Qt::WidgetWithChildrenShortcut);
+    action->setIconText(caption);
+    action->setToolTip(keys.isEmpty() ? caption
+                                      : caption + " (" + (keyText.isEmpty() ? KeyText(keys[0]) : keyText) + ")");
+    connect(action, &QAction::triggered, this, run);
+    sga->addAction(action);
+    return action;
+  };
+  auto separator = [this] {
+    auto* line = new QAction(this);
+    line->setSeparator(true);
+    sga->addAction(line);
+  };
+
+  QUndoStack* history = model_->UndoStack();
+  c.undo = add("Undo", {QKeySequence::Undo}, [this] {
+    sga->CommitEdit();
+    model_->UndoStack()->undo();
+  }, true);
+  c.redo = add("Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+               [this] {
+                 sga->CommitEdit();
+                 model_->UndoStack()->redo();
+               }, true);
+  // The menu says what Undo and Redo would undo or redo ("Undo Paste").
+  auto follow = [](QAction* action, const QString& verb) {
+    return [action, verb](const QString& step) {
+      const QString key = action->text().section('\t', 1);
+      action->setText((step.isEmpty() ? verb : verb + ' ' + step) + (key.isEmpty() ? "" : '\t' + key));
+      action->setToolTip(action->text().section('\t', 0, 0) + " (" + key + ")");
+    };
+  };
+  connect(history, &QUndoStack::undoTextChanged, this, follow(c.undo, "Undo"));
+  connect(history, &QUndoStack::redoTextChanged, this, follow(c.redo, "Redo"));
+  connect(history, &QUndoStack::canUndoChanged, c.undo, &QAction::setEnabled);
+  connect(history, &QUndoStack::canRedoChanged, c.redo, &QAction::setEnabled);
+  c.undo->setText("Undo\t" + KeyText(QKeySequence::Undo));
+  c.redo->setText("Redo\t" + KeyText(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+  c.undo->setEnabled(false);
+  c.redo->setEnabled(false);
+  separator();
+
+  c.cut = add("Cut", QKeySequence::keyBindings(QKeySequence::Cut), [this] { sga->CutSelection(); });
+  c.copy = add("Copy", QKeySequence::keyBindings(QKeySequence::Copy), [this] { sga->CopySelection(); });
+  c.paste = add("Paste", QKeySequence::keyBindings(QKeySequence::Paste), [this] { sga->PasteClipboard(); });
+  c.clear = add("Delete", {QKeySequence(Qt::Key_Delete)}, [this] { sga->ClearSelection(); });
+  c.fillDown = add("Fill Down", {QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] { sga->FillDown(); });
+  separator();
+
+  c.insertRows = add("Insert Rows", {QKeySequence(Qt::CTRL | Qt::Key_Plus)}, [this] { InsertRowsClick(); });
+  c.deleteRows = add("Delete Rows", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { DeleteRowsClick(); });
+  c.moveUp = add("Move Rows Up", {QKeySequence(Qt::ALT | Qt::Key_Up)}, [this] { MoveRowsClick(-1); });
+  c.moveDown = add("Move Rows Down", {QKeySequence(Qt::ALT | Qt::Key_Down)}, [this] { MoveRowsDownKey(); });
+  c.moveDown->setToolTip("Move Rows Down (Alt+Down; on one Data Type cell Alt+Down opens its list)");
+  c.duplicateRows = add("Duplicate Rows\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+                        [this] { DuplicateRowsClick(); }, true);
+  separator();
+
+  c.dataTypeList = add("Data Type List", {QKeySequence(Qt::Key_F4)}, [this] { sga->OpenDataTypeList(); },
+                       false, "F4, Alt+Down on one cell");
+  c.find = add("Find\u2026", {QKeySequence::Find}, [this] { FindClick(); }, true);
+  c.findNext = add("Find Next", {QKeySequence(Qt::Key_F3)}, [this] { FindNext(true); }, true);
+  c.findPrevious = add("Find Previous", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { FindNext(false); }, true);
+}
+
+void TFSetVar::BuildCommandRow() {
+  CommandRow = new QWidget(this);
+  CommandRow->setObjectName("CommandRow");
+  CommandRow->setFixedHeight(kCommandRowHeight);
+  PaintBackground(CommandRow);
+  auto* row = new QHBoxLayout(CommandRow);
+  row->setContentsMargins(kOkLeft, 3, 8, 2);
+  row->setSpacing(2);
+  auto button = [this, row](QAction* action, const QString& caption) {
+    auto* b = new QToolButton(CommandRow);
+    b->setDefaultAction(action);
+    b->setText(caption);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    b->setStyleSheet(kSmallButtonStyle);
+    b->setFont(qt::ProgramFont());
+    b->setFixedHeight(kCommandRowHeight - 6);
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setObjectName("btn_" + caption.toLower().remove(' ').remove(QChar(0x2026)));
+    row->addWidget(b);
+    focusRing_.push_back(b);
+  };
+  const Commands& c = commands_;
+  button(c.undo, "Undo");
+  button(c.redo, "Redo");
+  row->addSpacing(8);
+  button(c.insertRows, "Insert Rows");
+  button(c.deleteRows, "Delete Rows");
+  button(c.moveUp, "Up");
+  button(c.moveDown, "Down");
+  button(c.fillDown, "Fill Down");
+  button(c.duplicateRows, "Duplicate\u2026");
+  row->addStretch(0);
+  row->addSpacing(8);
+  E_Find = new QLineEdit(CommandRow);
+  E_Find->setObjectName("E_Find");
+  E_Find->setPlaceholderText("Find (" + KeyText(QKeySequence::Find) + ")");
+  E_Find->setClearButtonEnabled(true);
+  E_Find->setFont(qt::ProgramFont());
+  E_Find->setFixedHeight(kCommandRowHeight - 6);
+  E_Find->setMinimumWidth(70);
+  E_Find->setMaximumWidth(160);
+  connect(E_Find, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+  row->addWidget(E_Find, 1, Qt::AlignRight);
+  focusRing_.push_back(E_Find);
+}
+
+void TFSetVar::BuildBar() {
   Panel1 = new QWidget(this);
   Panel1->setObjectName("Panel1");
   Panel1->setFixedHeight(kBarHeight);
@@ -98,32 +291,31 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   bitbtn1->setObjectName("bitbtn1");
   bitbtn2 = qt::MakeFlatButton("Cancel", QStyle::SP_DialogCancelButton, Panel1);
   bitbtn2->setObjectName("bitbtn2");
-  const int buttonTop = (kBarHeight - kButtonHeight) / 2;
-  bitbtn1->setGeometry(kOkLeft, buttonTop, kButtonWidth, kButtonHeight);
-  bitbtn2->setGeometry(kCancelLeft, buttonTop, kButtonWidth, kButtonHeight);
   CheckDevicesButton =
       qt::MakeFlatButton("Check devices\xE2\x80\xA6", QStyle::SP_DriveNetIcon, Panel1);
   CheckDevicesButton->setObjectName("CheckDevicesButton");
-  CheckDevicesButton->setGeometry(kCheckDevicesLeft, buttonTop,
-                                  std::max(kCheckDevicesWidth, CheckDevicesButton->sizeHint().width()),
-                                  kButtonHeight);
   // Enter belongs to the grid (it moves down), never to a default button.
   for (QPushButton* button : {bitbtn1, bitbtn2, CheckDevicesButton}) {
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->setFixedSize(kButtonWidth, kButtonHeight);
   }
+  CheckDevicesButton->setFixedWidth(std::max(kCheckDevicesWidth, CheckDevicesButton->sizeHint().width()));
+  auto* bar = new QHBoxLayout(Panel1);
+  const int top = (kBarHeight - kButtonHeight) / 2;
+  bar->setContentsMargins(kOkLeft, top, 8, kBarHeight - kButtonHeight - top);
+  bar->setSpacing(0);
+  bar->addWidget(bitbtn1);
+  bar->addSpacing(kCancelLeft - kOkLeft - kButtonWidth);
+  bar->addWidget(bitbtn2);
+  bar->addSpacing(kCheckDevicesLeft - kCancelLeft - kButtonWidth);
+  bar->addWidget(CheckDevicesButton);
+  bar->addStretch(1);
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(sga, 1);
-  layout->addWidget(Panel1, 0);
-
-  connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
-  connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-  connect(CheckDevicesButton, &QPushButton::clicked, this, &TFSetVar::CheckDevicesClick);
-
-  sga->setCurrentIndex(model_->IndexOf(1, kDataTypeColumn));
+  // Ctrl+Tab from the grid lands on OK; Tab then goes round the buttons.
+  focusRing_.insert(focusRing_.begin(), {sga, bitbtn1, bitbtn2, CheckDevicesButton});
+  for (std::size_t i = 0; i + 1 < focusRing_.size(); ++i)
+    setTabOrder(focusRing_[i], focusRing_[i + 1]);
 }
 
 void TFSetVar::showEvent(QShowEvent* event) {
@@ -191,6 +383,176 @@ bool TFSetVar::bitbtn1Click() {
   }
   accept();
   return true;
+}
+
+void TFSetVar::keyPressEvent(QKeyEvent* event) {
+  if (!event->matches(QKeySequence::Cancel)) {
+    QDialog::keyPressEvent(event);
+    return;
+  }
+  // Escape in the find field goes back to the grid; elsewhere it closes the
+  // dialog, asking first when typed changes would be lost.
+  if (E_Find->hasFocus()) {
+    sga->setFocus();
+    return;
+  }
+  if (model_->IsModified() && !services_.messages.AskYesNo(kDiscardQuestion)) {
+    sga->setFocus();
+    return;
+  }
+  reject();
+}
+
+void TFSetVar::MoveFocus(bool forward) {
+  QWidget* focus = QApplication::focusWidget();
+  const bool inGrid = focus && (focus == sga || sga->isAncestorOf(focus));
+  if (inGrid) sga->CommitEdit();
+  const int count = static_cast<int>(focusRing_.size());
+  int at = 0;
+  if (!inGrid) {
+    const auto found = std::find(focusRing_.begin(), focusRing_.end(), focus);
+    at = found == focusRing_.end() ? 0 : static_cast<int>(found - focusRing_.begin());
+  }
+  for (int step = 1; step < count; ++step) {
+    QWidget* next = focusRing_[static_cast<std::size_t>(((at + (forward ? step : -step)) % count + count) % count)];
+    if (next->isVisible() && next->isEnabled()) {
+      next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return;
+    }
+  }
+}
+
+void TFSetVar::InsertRowsClick() {
+  sga->CommitEdit();
+  const std::optional<GridArea> area = sga->SelectedArea();
+  if (!area) return;
+  const int count = area->bottom - area->top + 1;
+  if (!model_->InsertRows(area->top, count)) services_.messages.ShowMessage(InsertRefusal(count));
+}
+
+void TFSetVar::DeleteRowsClick() {
+  sga->CommitEdit();
+  if (const std::optional<GridArea> area = sga->SelectedArea())
+    model_->DeleteRows(area->top, area->bottom - area->top + 1);
+}
+
+void TFSetVar::MoveRowsClick(int step) {
+  sga->CommitEdit();
+  if (const std::optional<GridArea> area = sga->SelectedArea())
+    model_->MoveRows(area->top, area->bottom, step);
+}
+
+void TFSetVar::MoveRowsDownKey() {
+  if (sga->OnOneDataTypeCell())
+    sga->OpenDataTypeList();
+  else
+    MoveRowsClick(1);
+}
+
+void TFSetVar::DuplicateRowsClick() {
+  sga->CommitEdit();
+  const std::optional<GridArea> area = sga->SelectedArea();
+  if (!area) return;
+  const int count = area->bottom - area->top + 1;
+  const int below = model_->LastUsedRow();
+  if (below + count > kMaxTranslateRows) {
+    services_.messages.ShowMessage(
+        "Cannot duplicate " + RowsText(area->top, area->bottom) + ": the copies go below row " +
+        std::to_string(below) + ", the last row in use, and the table ends at row " +
+        std::to_string(kMaxTranslateRows) + ".");
+    return;
+  }
+  // The offset proposed puts the copies' RTU addresses right after the
+  // originals' (the span of their ranges); the address is the first row's.
+  std::optional<int> low, high;
+  for (int row = area->top; row <= area->bottom; ++row) {
+    const std::optional<std::int32_t> rtu = ParseInteger(model_->Grid().Cell(row, kAddressRtuColumn));
+    const std::int32_t points = IntegerOr(model_->Grid().Cell(row, kPointCountColumn), 0);
+    if (!rtu) continue;
+    low = std::min(low.value_or(*rtu), *rtu);
+    high = std::max(high.value_or(*rtu + points), *rtu + points);
+  }
+  const int span = low ? *high - *low : 0;
+  duplicateRows->Prepare(area->top, area->bottom, below, QString::number(span),
+                         QString::fromStdString(model_->Grid().Cell(area->top, kDeviceIpColumn)));
+  duplicateRows->setProperty("first", area->top);
+  duplicateRows->setProperty("last", area->bottom);
+  duplicateRows->open();
+}
+
+bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& ipText) {
+  const int first = duplicateRows->property("first").toInt();
+  const int last = duplicateRows->property("last").toInt();
+  const std::optional<std::int32_t> offset = ParseInteger(offsetText);
+  if (!offset || *offset < -65535 || *offset > 65535) {
+    services_.messages.ShowError("Error!! RTU address offset must be between -65535 and 65535. ");
+    return false;
+  }
+  std::array<std::uint8_t, 4> octets{};
+  if (!ParseIpAddress(ipText, octets)) {
+    services_.messages.ShowError(DeviceIpMessage(ipText));
+    return false;
+  }
+  const int below = model_->LastUsedRow();
+  const int count = last - first + 1;
+  if (first < 1 || last < first || below + count > kMaxTranslateRows) {
+    services_.messages.ShowError("Error!! There is no room for the copies below row " +
+                                 std::to_string(below) + ". ");
+    return false;
+  }
+  // Rows below an empty Address RTU are not saved: copies there would be lost.
+  for (int row = 1; row <= below; ++row) {
+    if (model_->Grid().Cell(row, kAddressRtuColumn).empty()) {
+      services_.messages.ShowError("Error!! Row " + std::to_string(row) +
+                                   " has no Address RTU, so the rows below it are not saved. "
+                                   "Fill or delete row " + std::to_string(row) + " first. ");
+      return false;
+    }
+  }
+  const std::string ip = std::to_string(octets[0]) + '.' + std::to_string(octets[1]) + '.' +
+                         std::to_string(octets[2]) + '.' + std::to_string(octets[3]);
+  std::vector<TranslateCells> copies;
+  for (int row = first; row <= last; ++row) {
+    TranslateCells cells = model_->RowCells(row);
+    const std::optional<std::int32_t> rtu = ParseInteger(cells[kAddressRtuColumn - 1]);
+    const std::int64_t moved = rtu ? std::int64_t{*rtu} + *offset : -1;
+    if (!rtu || *rtu < 0 || *rtu > 65535 || moved < 0 || moved > 65535) {
+      services_.messages.ShowError(
+          "Error!! Address RTU of row " + std::to_string(row) + " plus the offset must be between 0 and 65535. ");
+      return false;
+    }
+    cells[kAddressRtuColumn - 1] = std::to_string(moved);
+    cells[kDeviceIpColumn - 1] = ip;
+    copies.push_back(std::move(cells));
+  }
+  model_->WriteRows(below + 1, copies, "Duplicate Rows");
+  return true;
+}
+
+void TFSetVar::FindClick() {
+  E_Find->setFocus(Qt::ShortcutFocusReason);
+  E_Find->selectAll();
+}
+
+void TFSetVar::FindNext(bool forward) {
+  const QString wanted = E_Find->text();
+  if (wanted.isEmpty()) {
+    FindClick();
+    return;
+  }
+  sga->CommitEdit();
+  constexpr int kCells = kMaxTranslateRows * (kGridColumns - 1);
+  const QModelIndex current = sga->currentIndex();
+  const int start = current.isValid() ? current.row() * (kGridColumns - 1) + current.column() : -1;
+  for (int step = 1; step <= kCells; ++step) {
+    const int at = ((start + (forward ? step : -step)) % kCells + kCells) % kCells;
+    const int row = at / (kGridColumns - 1) + 1, column = at % (kGridColumns - 1) + 1;
+    if (QString::fromStdString(model_->Grid().Cell(row, column)).contains(wanted, Qt::CaseInsensitive)) {
+      sga->GoToCell(row, column);
+      return;
+    }
+  }
+  services_.messages.ShowMessage("No cell holds \"" + wanted.toStdString() + "\".");
 }
 
 }  // namespace fabrion

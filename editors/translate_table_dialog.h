@@ -1,20 +1,28 @@
 #pragma once
 // "Set Translate Table": the 1400-row translate table, written to var.xml.
+// Beyond OK and Cancel, its commands (undo and redo, row commands, find,
+// fill down, duplicate rows, CSV import and export) are reached three ways:
+// the grid's right-click menu, keys, and a row of small buttons.
 #include <QDialog>
 #include <QPointer>
+#include <string>
 #include <vector>
 
 #include "documents/var_document.h"
 #include "platform/services.h"
 
+class QAction;
+class QLineEdit;
 class QPushButton;
 class QShowEvent;
+class QToolButton;
 class QWidget;
 
 namespace fabrion {
 
 class DataTypeDelegate;
 class DeviceCheckWindow;
+class DuplicateRowsDialog;
 class ProjectStore;
 class TranslateGridView;
 class TranslateTableModel;
@@ -24,8 +32,9 @@ class TFSetVar : public QDialog {
  public:
   TFSetVar(ProjectStore& store, Services services, QWidget* parent = nullptr);
 
-  // Every showing: 1400 numbered empty rows, then the rows of var.xml. A
-  // var.xml that cannot be read is reported in the general error box first.
+  // Every showing: 1400 numbered empty rows, then the rows of var.xml; the
+  // edit history starts empty. A var.xml that cannot be read is reported in
+  // the general error box first.
   void FormShow();
   // OK: both checks, then var.xml replaced and the dialog closed with OK.
   // False when a check refused (error box) or the write failed (general
@@ -40,25 +49,74 @@ class TFSetVar : public QDialog {
   // dialog stops the check.
   void CheckDevicesClick();
 
+  // The commands; each ends an open cell edit first.
+  void InsertRowsClick();     // empty rows above the selection, as many as it spans
+  void DeleteRowsClick();     // the selected rows
+  void MoveRowsClick(int step);  // the selected rows one row up (-1) or down (1)
+  void MoveRowsDownKey();     // Alt+Down: the data type list on one Data Type cell, else MoveRowsClick(1)
+  void DuplicateRowsClick();  // asks in duplicateRows, then DuplicateRows
+  // Copies of the selected rows below the last row in use, their Address RTU
+  // moved by offset and their device address replaced; false after a
+  // refusal (error box), nothing changed.
+  bool DuplicateRows(const std::string& offset, const std::string& ip);
+  void FindClick();           // the focus to the find field
+  // The next (or previous) cell holding the find field's text, ignoring
+  // case, from the current cell on and around; a message when none does.
+  void FindNext(bool forward = true);
+
   TranslateTableModel* Model() const { return model_; }
   const std::vector<TMyRec>& WorkingList() const { return rows_; }
 
+  // The commands as actions: in the grid's menu in this order, with their keys.
+  struct Commands {
+    QAction* undo;
+    QAction* redo;
+    QAction* cut;
+    QAction* copy;
+    QAction* paste;
+    QAction* clear;
+    QAction* fillDown;
+    QAction* insertRows;
+    QAction* deleteRows;
+    QAction* moveUp;
+    QAction* moveDown;
+    QAction* duplicateRows;
+    QAction* dataTypeList;
+    QAction* find;
+    QAction* findNext;
+    QAction* findPrevious;
+  };
+  const Commands& Actions() const { return commands_; }
+
   TranslateGridView* sga = nullptr;
-  QWidget* Panel1 = nullptr;  // the button bar
+  QWidget* CommandRow = nullptr;  // the small buttons above the bar
+  QWidget* Panel1 = nullptr;      // the button bar
   QPushButton* bitbtn1 = nullptr;
   QPushButton* bitbtn2 = nullptr;
   QPushButton* CheckDevicesButton = nullptr;
   QPointer<DeviceCheckWindow> checkDevices;  // made at the first check
+  QLineEdit* E_Find = nullptr;
+  DuplicateRowsDialog* duplicateRows = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void BuildCommands();
+  void BuildCommandRow();
+  void BuildBar();
+  // Ctrl+Tab (forward) and Ctrl+Shift+Tab: out of the grid to the buttons,
+  // around them, and back.
+  void MoveFocus(bool forward);
+
   ProjectStore& store_;
   Services services_;
   TranslateTableModel* model_ = nullptr;
   DataTypeDelegate* dataTypeDelegate_ = nullptr;
   std::vector<TMyRec> rows_;
+  Commands commands_{};
+  std::vector<QWidget*> focusRing_;  // the grid, then the buttons in Tab order
 };
 
 }  // namespace fabrion

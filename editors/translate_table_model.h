@@ -1,12 +1,16 @@
 #pragma once
 // The translate table grid as a Qt model: 1400 rows of the six text columns,
 // the row numbers as the vertical header, the captions as the horizontal one.
+// Every change the user makes is one step of its undo history.
 #include <QAbstractTableModel>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "documents/translate_csv.h"
 #include "editors/translate_table_checks.h"
+
+class QUndoStack;
 
 namespace fabrion {
 
@@ -18,6 +22,7 @@ class TranslateTableModel : public QAbstractTableModel {
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
+  // A typed cell: one undo step "Typing" (none when the text is unchanged).
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -28,17 +33,65 @@ class TranslateTableModel : public QAbstractTableModel {
   static int GridRowOf(const QModelIndex& index) { return index.row() + 1; }
   static int GridColumnOf(const QModelIndex& index) { return index.column() + 1; }
 
-  // Empties the grid and places the rows read from var.xml; one change signal.
+  // Empties the grid, places the rows read from var.xml and forgets the
+  // edit history; one change signal.
   void Reload(const std::vector<RowTexts>& rows);
-  // Spreadsheet edits over grid areas; each signals the cells it changed.
+
+  QUndoStack* UndoStack() const { return undo_; }
+  // True while the grid differs from what Reload placed by edits not undone.
+  bool IsModified() const;
+
+  // Edits, each one undo step named by its caption; each returns false (and
+  // makes no step) when it would change nothing. Areas are clipped to the
+  // editable cells.
+  //
+  // The area's texts, row by row, replaced by texts (one per cell).
+  bool WriteArea(GridArea area, std::vector<std::string> texts, const QString& caption);
+  // Spreadsheet cells from (row, column) on; cells past row 1400 or column 6
+  // are dropped. The area the block covers, or nothing when none of it fits.
   std::optional<GridArea> Paste(int gridRow, int gridColumn,
                                 const std::vector<std::vector<std::string>>& block);
-  void Fill(GridArea area, const std::string& text);
+  bool Fill(GridArea area, const std::string& text, const QString& caption);
+  // Each column's top cell copied into the rest of the area; an area of one
+  // row takes the row above it.
+  bool FillDown(GridArea area);
+  // The whole grid replaced: rows from row 1 on, every later row emptied.
+  bool ReplaceRows(const std::vector<TranslateCells>& rows, const QString& caption);
+  // rows written from firstRow on (the caller checked that they fit).
+  bool WriteRows(int firstRow, const std::vector<TranslateCells>& rows, const QString& caption);
+  // count empty rows above first, the rows below moving down; false when one
+  // of the last count rows holds text (it would be pushed out of the table).
+  bool InsertRows(int first, int count);
+  // Rows first to first + count - 1 removed, the rows below moving up and
+  // empty rows coming in at the end.
+  bool DeleteRows(int first, int count);
+  // Rows first to last moved one row up (step -1) or down (step 1); false at
+  // the table's edge.
+  bool MoveRows(int first, int last, int step);
+
+  bool RowIsEmpty(int gridRow) const;
+  // The last row holding any text; 0 when every row is empty.
+  int LastUsedRow() const;
+  TranslateCells RowCells(int gridRow) const;
+
+  // For the undo commands: the grid changed and the views told, nothing else.
+  std::vector<std::string> ReadCells(GridArea area) const;
+  void WriteCells(GridArea area, const std::vector<std::string>& texts);
+  void RotateRows(int first, int last, int shift);
+  // A step was done, undone or redone over area.
+  void StepApplied(GridArea area);
+
+ signals:
+  // After each step done, undone or redone: where it took place.
+  void StepShown(GridArea area);
 
  private:
   void AreaChanged(GridArea area);
+  void Push(const QString& caption, GridArea area, std::vector<std::string> before,
+            std::vector<std::string> after);
 
   TranslateGrid grid_;
+  QUndoStack* undo_;
 };
 
 }  // namespace fabrion

@@ -81,7 +81,10 @@ class TranslateTableDialogTest : public QObject {
   void windowHasTheSystemsLayout() {
     Open();
     QCOMPARE(dialog_->windowTitle(), QString("Set Translate Table"));
-    QCOMPARE(dialog_->size(), QSize(618, 549));
+    // The grid and the bar keep their sizes; the row of command buttons
+    // between them makes the window taller.
+    QCOMPARE(dialog_->size(), QSize(618, 549 + dialog_->CommandRow->height()));
+    QCOMPARE(dialog_->sga->height(), 549 - 41);
     const Qt::WindowFlags flags = dialog_->windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(flags & Qt::WindowMaximizeButtonHint);
@@ -97,12 +100,13 @@ class TranslateTableDialogTest : public QObject {
     QCOMPARE(dialog_->bitbtn2->size(), QSize(69, 23));
     QCOMPARE(dialog_->Panel1->height(), 41);
     QCOMPARE(dialog_->Panel1->geometry().bottom(), dialog_->height() - 1);
-    QCOMPARE(dialog_->sga->geometry().bottom() + 1, dialog_->Panel1->geometry().top());
+    QCOMPARE(dialog_->sga->geometry().bottom() + 1, dialog_->CommandRow->geometry().top());
+    QCOMPARE(dialog_->CommandRow->geometry().bottom() + 1, dialog_->Panel1->geometry().top());
     QCOMPARE(dialog_->sga->width(), dialog_->width());
 
     dialog_->resize(900, 700);
     QCOMPARE(dialog_->Panel1->height(), 41);
-    QCOMPARE(dialog_->sga->height(), 700 - 41);
+    QCOMPARE(dialog_->sga->height(), 700 - 41 - dialog_->CommandRow->height());
   }
 
   void gridHasTheSystemsColumnsAndRows() {
@@ -213,7 +217,7 @@ class TranslateTableDialogTest : public QObject {
 
     WindowWatchingMessages messages;
     const Services fakes = platform_->services();
-    Services services{messages, fakes.shell, fakes.picker, fakes.pump, fakes.clock, fakes.echo};
+    Services services{messages, fakes.shell, fakes.picker, fakes.pump, fakes.clock, fakes.echo, fakes.files};
     TFSetVar dialog(*store_, services);
     messages.watched = &dialog;
     dialog.show();
