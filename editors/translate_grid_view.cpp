@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
@@ -262,13 +263,25 @@ bool TranslateGridView::eventFilter(QObject* watched, QEvent* event) {
     PaintCorner();
     return true;
   }
-  if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
-      IsEditorPart(watched) && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) &&
-      SeveralCells(ClipboardCells())) {
-    // Left unaccepted, the override lets the grid's Paste command take the
-    // key; without one, the key press itself pastes.
-    if (event->type() == QEvent::KeyPress) PasteClipboard();
-    return true;
+  const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+  if (key && IsEditorPart(watched) && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+    const auto block = ClipboardCells();
+    if (SeveralCells(block)) {
+      // Left unaccepted, the override lets the grid's Paste command take the
+      // key; without one, the key press itself pastes.
+      if (event->type() == QEvent::KeyPress) PasteClipboard();
+      return true;
+    }
+    // One cell copied from a spreadsheet (quoted, or with its line end) goes
+    // into the editor as the cell's text.
+    auto* line = qobject_cast<QLineEdit*>(watched);
+    if (!line && editor_) line = editor_->findChild<QLineEdit*>();
+    const QString cell = block.size() == 1 ? QString::fromStdString(block[0][0]) : QString();
+    if (line && block.size() == 1 && cell != QApplication::clipboard()->text()) {
+      event->accept();
+      if (event->type() == QEvent::KeyPress) line->insert(cell);
+      return true;
+    }
   }
   return QTableView::eventFilter(watched, event);
 }

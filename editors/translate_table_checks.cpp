@@ -231,20 +231,7 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
 
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
   std::vector<std::vector<std::string>> lines;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    std::vector<std::string> cells;
-    for (;;) {
-      const std::size_t tab = line.find('\t');
-      cells.emplace_back(line.substr(0, tab));
-      if (tab == std::string_view::npos) break;
-      line.remove_prefix(tab + 1);
-    }
-    lines.push_back(std::move(cells));
-  }
+  for (DelimitedRecord& record : ParseDelimited(text, '\t')) lines.push_back(std::move(record.cells));
   return lines;
 }
 
@@ -253,7 +240,7 @@ std::string CopyArea(const TranslateGrid& grid, GridArea area) {
   for (int row = area.top; row <= area.bottom; ++row) {
     for (int column = area.left; column <= area.right; ++column) {
       if (column > area.left) text += '\t';
-      text += grid.Cell(row, column);
+      text += QuoteCell(grid.Cell(row, column), '\t');
     }
     text += '\n';
   }

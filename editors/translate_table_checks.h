@@ -124,9 +124,12 @@ void PlaceCells(TranslateGrid& grid, const std::vector<TranslateCells>& rows);
 std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv);
 
 // Spreadsheet clipboard text: lines (LF or CRLF, a final line break ends the
-// last line) of tab-separated cells.
+// last line) of tab-separated cells, read as ParseDelimited reads them (a
+// quoted cell may hold tabs, line breaks and doubled quotes).
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text);
-// The area's cells as tab-separated lines, each ended by a line feed.
+// The area's cells as tab-separated lines, each ended by a line feed; a cell
+// holding a tab, a line break or a double quote is quoted (QuoteCell), so
+// that ParseTabSeparated and spreadsheets read it back whole.
 std::string CopyArea(const TranslateGrid& grid, GridArea area);
 
 // Writes the block with its first cell at (row, column), dropping what falls

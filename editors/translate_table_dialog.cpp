@@ -16,13 +16,21 @@
 #include <algorithm>
 
 #include "documents/integer_rule.h"
+#include "documents/ip_address.h"
+#include "documents/mapping_checks.h"
+#include "documents/pargen_document.h"
+#include "documents/translate_csv.h"
+#include "documents/xml_load.h"
 #include "editors/data_type_delegate.h"
 #include "editors/duplicate_rows_dialog.h"
+#include "editors/mapping_warnings_window.h"
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_checks.h"
 #include "editors/translate_table_model.h"
 #include "net/device_check_window.h"
+#include "platform/atomic_file.h"
 #include "platform/error.h"
+#include "platform/file_chooser.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "platform/qt/look.h"
@@ -62,6 +70,10 @@ const char* const kSmallButtonStyle =
     "QToolButton:focus { border-color: rgb(90, 130, 180); }"
     "QToolButton:disabled { color: rgb(160, 160, 150); border-color: rgb(220, 218, 206); }";
 
+const char* const kCsvFilter = "CSV files (*.csv);;All files (*)";
+// Refused CSV lines named in the error box itself; all of them in its details.
+constexpr std::size_t kRefusalsShown = 12;
+
 const char* const kDiscardQuestion =
     "The translate table has changes that are not saved. Discard them and close?";
 
@@ -86,6 +98,45 @@ std::string InsertRefusal(int count) {
          ": the table always holds " + std::to_string(kMaxTranslateRows) + " rows, and " +
          RowsText(first, kMaxTranslateRows) + " at its end " + (count == 1 ? "is" : "are") +
          " not empty. Delete rows at the end first.";
+}
+
+// The error box of an import that refused lines: every line with its reason.
+void ShowImportRefusals(MessageBoxes& messages, const std::string& path,
+                        const std::vector<CsvRefusal>& refusals) {
+  std::string all;
+  for (const CsvRefusal& refusal : refusals) {
+    std::string reason = refusal.reason;
+    while (!reason.empty() && reason.back() == ' ') reason.pop_back();
+    all += "Line " + std::to_string(refusal.line) + ": " + reason + "\n";
+  }
+  const std::size_t count = refusals.size();
+  std::string text = "Nothing was imported from \"" + path + "\": " +
+                     (count == 1 ? std::string("1 line was") : std::to_string(count) + " lines were") +
+                     " refused.\n\n";
+  if (count <= kRefusalsShown) {
+    all.pop_back();
+    messages.ShowError(text + all);
+    return;
+  }
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < kRefusalsShown; ++i) end = all.find('\n', end) + 1;
+  text += all.substr(0, end) + "\u2026 and " + std::to_string(count - kRefusalsShown) +
+          " more (the details list every refused line).";
+  all.pop_back();
+  messages.ShowErrorDetails(text, all);
+}
+
+// The cell a warning is about: the address or count it names.
+int WarningColumn(MappingWarningKind kind) {
+  switch (kind) {
+    case MappingWarningKind::kRtuOverlap:
+    case MappingWarningKind::kRtuRangePastEnd: return kAddressRtuColumn;
+    case MappingWarningKind::kTcpRangePastEnd: return kAddressTcpColumn;
+    case MappingWarningKind::kNoPoints: return kPointCountColumn;
+    case MappingWarningKind::kDeviceIsGateway:
+    case MappingWarningKind::kDeviceOffNetwork: return kDeviceIpColumn;
+  }
+  return kDataTypeColumn;
 }
 
 }  // namespace
@@ -159,6 +210,11 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   duplicateRows = new DuplicateRowsDialog(this);
   duplicateRows->SetCheck(
       [this](const std::string& offset, const std::string& ip) { return DuplicateRows(offset, ip); });
+
+  warningsWindow = new MappingWarningsWindow(this);
+  connect(warningsWindow, &MappingWarningsWindow::WarningChosen, this, &TFSetVar::GoToWarning);
+  connect(model_, &TranslateTableModel::WarningsChanged, this, &TFSetVar::ShowWarningCount);
+  ShowWarningCount();
 
   sga->setCurrentIndex(model_->IndexOf(1, kDataTypeColumn));
 }
@@ -234,6 +290,14 @@ void TFSetVar::BuildCommands() {
   c.find = add("Find\u2026", {QKeySequence::Find}, [this] { FindClick(); }, true);
   c.findNext = add("Find Next", {QKeySequence(Qt::Key_F3)}, [this] { FindNext(true); }, true);
   c.findPrevious = add("Find Previous", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { FindNext(false); }, true);
+  separator();
+
+  c.importCsv = add("Import CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
+                    [this] { ImportCsvClick(); }, true);
+  c.exportCsv = add("Export CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+                    [this] { ExportCsvClick(); }, true);
+  c.warnings = add("Mapping Warnings\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+                   [this] { ShowWarnings(); }, true);
 }
 
 void TFSetVar::BuildCommandRow() {
@@ -246,8 +310,8 @@ void TFSetVar::BuildCommandRow() {
   row->setSpacing(2);
   auto button = [this, row](QAction* action, const QString& caption) {
     auto* b = new QToolButton(CommandRow);
+    action->setIconText(caption);  // the button's caption, kept when the action changes
     b->setDefaultAction(action);
-    b->setText(caption);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);
     b->setStyleSheet(kSmallButtonStyle);
     b->setFont(qt::ProgramFont());
@@ -310,10 +374,32 @@ void TFSetVar::BuildBar() {
   bar->addWidget(bitbtn2);
   bar->addSpacing(kCheckDevicesLeft - kCancelLeft - kButtonWidth);
   bar->addWidget(CheckDevicesButton);
+  bar->addSpacing(8);
+  auto small = [this, bar](QAction* action, const QString& caption, QStyle::StandardPixmap picture) {
+    auto* b = new QToolButton(Panel1);
+    action->setIconText(caption);
+    if (picture != QStyle::SP_CustomBase) action->setIcon(style()->standardIcon(picture));
+    b->setDefaultAction(action);
+    b->setIconSize(QSize(14, 14));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setStyleSheet(kSmallButtonStyle);
+    b->setFixedHeight(kButtonHeight);
+    b->setFocusPolicy(Qt::TabFocus);
+    bar->addWidget(b);
+    bar->addSpacing(3);
+    return b;
+  };
+  QToolButton* importButton = small(commands_.importCsv, "Import\u2026", QStyle::SP_DialogOpenButton);
+  importButton->setObjectName("btn_import");
+  QToolButton* exportButton = small(commands_.exportCsv, "Export\u2026", QStyle::SP_DialogSaveButton);
+  exportButton->setObjectName("btn_export");
   bar->addStretch(1);
+  btn_warnings = small(commands_.warnings, QString(), QStyle::SP_CustomBase);
+  btn_warnings->setObjectName("btn_warnings");
 
   // Ctrl+Tab from the grid lands on OK; Tab then goes round the buttons.
-  focusRing_.insert(focusRing_.begin(), {sga, bitbtn1, bitbtn2, CheckDevicesButton});
+  focusRing_.insert(focusRing_.begin(),
+                    {sga, bitbtn1, bitbtn2, CheckDevicesButton, importButton, exportButton, btn_warnings});
   for (std::size_t i = 0; i + 1 < focusRing_.size(); ++i)
     setTabOrder(focusRing_[i], focusRing_[i + 1]);
 }
@@ -338,6 +424,17 @@ void TFSetVar::FormShow() {
       rows.clear();
     }
   }
+  // The checks of the device addresses need the gateway's network; without
+  // readable general parameters they are left out, silently.
+  std::optional<GatewayNetwork> network;
+  const std::string& parGenPath = store_.Fields().ParGenPath;
+  if (FileExists(parGenPath)) {
+    try {
+      network = GatewayNetworkOf(ReadGeneralParameters(parGenPath));
+    } catch (const Error&) {
+    }
+  }
+  model_->SetNetwork(network);
   model_->Reload(rows);
   if (!sga->currentIndex().isValid()) sga->setCurrentIndex(model_->IndexOf(1, kDataTypeColumn));
   sga->setFocus();
@@ -509,8 +606,7 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
       return false;
     }
   }
-  const std::string ip = std::to_string(octets[0]) + '.' + std::to_string(octets[1]) + '.' +
-                         std::to_string(octets[2]) + '.' + std::to_string(octets[3]);
+  const std::string ip = DottedIp(octets);
   std::vector<TranslateCells> copies;
   for (int row = first; row <= last; ++row) {
     TranslateCells cells = model_->RowCells(row);
@@ -527,6 +623,62 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
   }
   model_->WriteRows(below + 1, copies, "Duplicate Rows");
   return true;
+}
+
+void TFSetVar::ImportCsvClick() {
+  sga->CommitEdit();
+  const std::optional<std::string> path =
+      services_.files.ChooseFileToOpen("Import CSV", store_.Fields().ProjectDir, kCsvFilter);
+  if (!path) return;
+  std::string text;
+  try {
+    text = ReadDocumentBytes(*path);
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+    return;
+  }
+  const TranslateCsv csv = ReadTranslateCsv(text);
+  if (const std::vector<CsvRefusal> refusals = ImportRefusals(csv); !refusals.empty()) {
+    ShowImportRefusals(services_.messages, *path, refusals);
+    return;
+  }
+  model_->ReplaceRows(csv.rows, "Import CSV");
+}
+
+void TFSetVar::ExportCsvClick() {
+  sga->CommitEdit();
+  // Proposed: the project's name, in its folder.
+  const std::string& folder = store_.Fields().ProjectDir;
+  std::string name = FromFsPath(ToFsPath(folder).filename());
+  if (name.empty()) name = "var";
+  const std::optional<std::string> path =
+      services_.files.ChooseFileToSave("Export CSV", JoinPath(folder, name + ".csv"), kCsvFilter);
+  if (!path) return;
+  try {
+    WriteFileAtomically(*path, WriteTranslateCsv(TableCells(model_->Grid())));
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+  }
+}
+
+void TFSetVar::ShowWarningCount() {
+  const std::vector<MappingWarning>& warnings = model_->Warnings();
+  commands_.warnings->setIconText(WarningCountText(warnings.size()));
+  commands_.warnings->setIcon(warnings.empty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
+  commands_.warnings->setEnabled(!warnings.empty() || warningsWindow->isVisible());
+  if (warningsWindow->isVisible()) warningsWindow->SetWarnings(warnings);
+}
+
+void TFSetVar::ShowWarnings() {
+  warningsWindow->SetWarnings(model_->Warnings());
+  warningsWindow->show();
+  warningsWindow->raise();
+  warningsWindow->activateWindow();
+}
+
+void TFSetVar::GoToWarning(const MappingWarning& warning) {
+  sga->CommitEdit();
+  sga->GoToCell(warning.row, WarningColumn(warning.kind));
 }
 
 void TFSetVar::FindClick() {

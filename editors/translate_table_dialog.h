@@ -2,7 +2,8 @@
 // "Set Translate Table": the 1400-row translate table, written to var.xml.
 // Beyond OK and Cancel, its commands (undo and redo, row commands, find,
 // fill down, duplicate rows, CSV import and export) are reached three ways:
-// the grid's right-click menu, keys, and a row of small buttons.
+// the grid's right-click menu, keys, and small buttons; the mapping warnings
+// show as marks on the row numbers and as a count that opens their list.
 #include <QDialog>
 #include <QPointer>
 #include <string>
@@ -23,6 +24,8 @@ namespace fabrion {
 class DataTypeDelegate;
 class DeviceCheckWindow;
 class DuplicateRowsDialog;
+class MappingWarningsWindow;
+struct MappingWarning;
 class ProjectStore;
 class TranslateGridView;
 class TranslateTableModel;
@@ -63,6 +66,15 @@ class TFSetVar : public QDialog {
   // The next (or previous) cell holding the find field's text, ignoring
   // case, from the current cell on and around; a message when none does.
   void FindNext(bool forward = true);
+  // A CSV file chosen by the user replaces the grid's content as one undo
+  // step; when any line is refused, nothing changes and an error box names
+  // every refused line. Nothing is written before OK.
+  void ImportCsvClick();
+  // The table as the grid holds it, unsaved edits included, written to a
+  // CSV file chosen by the user (whole or not at all).
+  void ExportCsvClick();
+  void ShowWarnings();  // the list of warnings, up to date while it is open
+  void GoToWarning(const MappingWarning& warning);  // the cell the warning is about
 
   TranslateTableModel* Model() const { return model_; }
   const std::vector<TMyRec>& WorkingList() const { return rows_; }
@@ -85,6 +97,9 @@ class TFSetVar : public QDialog {
     QAction* find;
     QAction* findNext;
     QAction* findPrevious;
+    QAction* importCsv;
+    QAction* exportCsv;
+    QAction* warnings;
   };
   const Commands& Actions() const { return commands_; }
 
@@ -96,7 +111,9 @@ class TFSetVar : public QDialog {
   QPushButton* CheckDevicesButton = nullptr;
   QPointer<DeviceCheckWindow> checkDevices;  // made at the first check
   QLineEdit* E_Find = nullptr;
+  QToolButton* btn_warnings = nullptr;  // "3 warnings"
   DuplicateRowsDialog* duplicateRows = nullptr;
+  MappingWarningsWindow* warningsWindow = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -109,6 +126,7 @@ class TFSetVar : public QDialog {
   // Ctrl+Tab (forward) and Ctrl+Shift+Tab: out of the grid to the buttons,
   // around them, and back.
   void MoveFocus(bool forward);
+  void ShowWarningCount();
 
   ProjectStore& store_;
   Services services_;

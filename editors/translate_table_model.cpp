@@ -1,7 +1,11 @@
 #include "editors/translate_table_model.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
+#include <QIcon>
+#include <QStyle>
+#include <QTimer>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -50,7 +54,9 @@ std::size_t CellCount(GridArea area) {
 }  // namespace
 
 TranslateTableModel::TranslateTableModel(QObject* parent)
-    : QAbstractTableModel(parent), undo_(new QUndoStack(this)) {}
+    : QAbstractTableModel(parent),
+      undo_(new QUndoStack(this)),
+      rowWarnings_(static_cast<std::size_t>(kMaxTranslateRows)) {}
 
 int TranslateTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kMaxTranslateRows;
@@ -86,6 +92,14 @@ Qt::ItemFlags TranslateTableModel::flags(const QModelIndex& index) const {
 
 QVariant TranslateTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+  if (orientation == Qt::Vertical && section >= 0 && section < kMaxTranslateRows &&
+      (role == Qt::DecorationRole || role == Qt::ToolTipRole)) {
+    const std::string& warnings = rowWarnings_[static_cast<std::size_t>(section)];
+    if (warnings.empty()) return {};
+    if (role == Qt::ToolTipRole) return FromUtf8(warnings);
+    static const QIcon mark = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    return mark;
+  }
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal) {
     if (section < 0 || section >= kModelColumns) return {};
@@ -104,6 +118,12 @@ void TranslateTableModel::Reload(const std::vector<RowTexts>& rows) {
   PlaceRows(grid_, rows);
   AreaChanged(Rows(1, kMaxTranslateRows));
   undo_->clear();
+  Recheck();
+}
+
+const std::vector<MappingWarning>& TranslateTableModel::Warnings() {
+  if (recheckDue_) Recheck();
+  return warnings_;
 }
 
 bool TranslateTableModel::IsModified() const { return !undo_->isClean(); }
@@ -287,7 +307,41 @@ void TranslateTableModel::RotateRows(int first, int last, int shift) {
   AreaChanged(Rows(first, last));
 }
 
-void TranslateTableModel::StepApplied(GridArea area) { emit StepShown(area); }
+void TranslateTableModel::StepApplied(GridArea area) {
+  if (!recheckDue_) {
+    recheckDue_ = true;
+    QTimer::singleShot(0, this, [this] {
+      if (recheckDue_) Recheck();
+    });
+  }
+  emit StepShown(area);
+}
+
+void TranslateTableModel::Recheck() {
+  recheckDue_ = false;
+  std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid_), network_);
+  if (warnings.size() == warnings_.size() &&
+      std::equal(warnings.begin(), warnings.end(), warnings_.begin(),
+                 [](const MappingWarning& a, const MappingWarning& b) {
+                   return a.row == b.row && a.text == b.text;
+                 }))
+    return;
+  warnings_ = std::move(warnings);
+  std::vector<std::string> rows(static_cast<std::size_t>(kMaxTranslateRows));
+  for (const MappingWarning& warning : warnings_) {
+    std::string& texts = rows[static_cast<std::size_t>(warning.row - 1)];
+    texts += (texts.empty() ? "" : "\n") + warning.text;
+  }
+  int first = kMaxTranslateRows, last = -1;
+  for (int i = 0; i < kMaxTranslateRows; ++i) {
+    if (rows[static_cast<std::size_t>(i)] == rowWarnings_[static_cast<std::size_t>(i)]) continue;
+    first = std::min(first, i);
+    last = i;
+  }
+  rowWarnings_ = std::move(rows);
+  if (last >= 0) emit headerDataChanged(Qt::Vertical, first, last);
+  emit WarningsChanged();
+}
 
 void TranslateTableModel::AreaChanged(GridArea area) {
   emit dataChanged(IndexOf(area.top, area.left), IndexOf(area.bottom, area.right),

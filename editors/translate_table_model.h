@@ -1,12 +1,14 @@
 #pragma once
 // The translate table grid as a Qt model: 1400 rows of the six text columns,
 // the row numbers as the vertical header, the captions as the horizontal one.
-// Every change the user makes is one step of its undo history.
+// Every change the user makes is one step of its undo history, and every
+// change rechecks the mapping: a row with warnings has a mark on its number.
 #include <QAbstractTableModel>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "documents/mapping_checks.h"
 #include "documents/translate_csv.h"
 #include "editors/translate_table_checks.h"
 
@@ -36,6 +38,14 @@ class TranslateTableModel : public QAbstractTableModel {
   // Empties the grid, places the rows read from var.xml and forgets the
   // edit history; one change signal.
   void Reload(const std::vector<RowTexts>& rows);
+
+  // The gateway's network for the checks of the device addresses; nothing
+  // leaves those checks out. Takes effect at the next Reload.
+  void SetNetwork(std::optional<GatewayNetwork> network) { network_ = network; }
+  // The mapping warnings of the grid as it stands, by row. A change is
+  // rechecked once control returns to the event loop (so that a burst of
+  // changes is checked once), or here when asked before that.
+  const std::vector<MappingWarning>& Warnings();
 
   QUndoStack* UndoStack() const { return undo_; }
   // True while the grid differs from what Reload placed by edits not undone.
@@ -84,14 +94,22 @@ class TranslateTableModel : public QAbstractTableModel {
  signals:
   // After each step done, undone or redone: where it took place.
   void StepShown(GridArea area);
+  // After each recheck that changed the warnings (and the marks).
+  void WarningsChanged();
 
  private:
   void AreaChanged(GridArea area);
+  // The warnings found again; the marks of the rows whose warnings changed repainted.
+  void Recheck();
   void Push(const QString& caption, GridArea area, std::vector<std::string> before,
             std::vector<std::string> after);
 
   TranslateGrid grid_;
   QUndoStack* undo_;
+  bool recheckDue_ = false;
+  std::optional<GatewayNetwork> network_;
+  std::vector<MappingWarning> warnings_;
+  std::vector<std::string> rowWarnings_;  // per row from row 1: its warnings, one a line
 };
 
 }  // namespace fabrion

@@ -409,14 +409,20 @@ TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
   EXPECT_EQ(ParseTabSeparated("a\tb\nc\td\n"), (Block{{"a", "b"}, {"c", "d"}}));
   EXPECT_EQ(ParseTabSeparated("a\tb\r\nc\td\r\n"), (Block{{"a", "b"}, {"c", "d"}}));
   EXPECT_EQ(ParseTabSeparated("a\t\t\n\nb"), (Block{{"a", "", ""}, {""}, {"b"}}));
+  // Spreadsheets quote cells that hold tabs, line breaks or quotes.
+  EXPECT_EQ(ParseTabSeparated("\"a\tb\"\t\"line 1\r\nline 2\"\t\"5\"\" pipe\"\r\nx\r\n"),
+            (Block{{"a\tb", "line 1\r\nline 2", "5\" pipe"}, {"x"}}));
 }
 
 TEST(CopyArea, WritesTabSeparatedLines) {
   TranslateGrid grid;
   FillRow(grid, 2, "Coil Status", "1", "1.2.3.4");
   FillRow(grid, 3, "", "2", "");
+  grid.SetCell(3, kMnemonicColumn, "tab\there, \"quoted\",\nnext line");
   EXPECT_EQ(CopyArea(grid, {2, kDataTypeColumn, 3, kDeviceIpColumn}),
             "Coil Status\t1\t1.2.3.4\n\t2\t\n");
+  EXPECT_EQ(CopyArea(grid, {3, kPointCountColumn, 3, kMnemonicColumn}),
+            "8\t\"tab\there, \"\"quoted\"\",\nnext line\"\n");
   const auto back = ParseTabSeparated(CopyArea(grid, {2, 1, 3, 6}));
   TranslateGrid copy;
   PasteBlock(copy, 2, 1, back);

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
@@ -19,14 +20,20 @@
 #include <memory>
 #include <random>
 
+#include "documents/pargen_document.h"
+#include "documents/translate_csv.h"
 #include "documents/var_document.h"
+#include "documents/xml_load.h"
 #include "editors/duplicate_rows_dialog.h"
+#include "editors/mapping_warnings_window.h"
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_checks.h"
 #include "editors/translate_table_dialog.h"
 #include "editors/translate_table_model.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
 #include "project/project_store.h"
 #include "widget_test_registry.h"
 
@@ -79,7 +86,7 @@ class TranslateTableWorkbenchTest : public QObject {
     auto pick = [&random](int low, int high) {
       return std::uniform_int_distribution<int>(low, high)(random);
     };
-    for (int step = 0; step < 80; ++step) {
+    for (int step = 0; step < 90; ++step) {
       // Mostly near the top, sometimes at the table's end.
       const int top = pick(0, 4) == 0 ? pick(1390, kRows) : pick(1, 12);
       const int left = pick(1, kColumns);
@@ -88,7 +95,7 @@ class TranslateTableWorkbenchTest : public QObject {
       const std::string text = "t" + std::to_string(step);
       Select(top, left, bottom, right);
       QString what;
-      switch (pick(0, 8)) {
+      switch (pick(0, 9)) {
         case 0:  // typing into the current cell
           what = "type";
           Select(top, left, top, left);
@@ -154,6 +161,17 @@ class TranslateTableWorkbenchTest : public QObject {
             std::rotate(expected.begin() + (top - 2), expected.begin() + (top - 1), expected.begin() + bottom);
           if (!up && bottom < kRows)
             std::rotate(expected.begin() + (top - 1), expected.begin() + bottom, expected.begin() + bottom + 1);
+          break;
+        }
+        case 9: {  // an import of two rows replaces everything
+          what = "import";
+          const std::string csv = *folder_ / "session.csv";
+          WriteFileBytes(csv, "Coil Status,1,1.2.3.4,5,6," + text + "\nInput Status,2,1.2.3.5,7,8,\n");
+          platform_->files.answers.push_back(csv);
+          Key(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+          expected.assign(kRows, {});
+          expected[0] = {"Coil Status", "1", "1.2.3.4", "5", "6", text};
+          expected[1] = {"Input Status", "2", "1.2.3.5", "7", "8", ""};
           break;
         }
       }
@@ -381,7 +399,168 @@ class TranslateTableWorkbenchTest : public QObject {
     QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(1400, kDataTypeColumn));
   }
 
-  // --- Keyboard paths ----------------------------------------------------------
+  // --- CSV import and export ----------------------------------------------------
+
+  void importReplacesTheGridAsOneStep() {
+    WriteTable(store_->Fields().VarPath, {TMyRec{1, 7, {1, 2, 3, 4}, 5, 6, "old"}});
+    const std::string before = ReadFileBytes(store_->Fields().VarPath);
+    // As a spreadsheet program saves it: semicolons, byte order mark, quotes.
+    const std::string csv = *folder_ / "points.csv";
+    WriteFileBytes(csv, "\xEF\xBB\xBF" "data type;address rtu;Address Device TCP;Address TCP;N\xC2\xB0 Point;Mnemonic\r\n"
+                        "Holding Register;$64;192.168.1.20;40001;10;\"Boiler; \"\"hot\"\"\"\r\n"
+                        "\r\n"
+                        "1;0x10;10.0.0.5;1;8;pr\xC3\xA9ssure\r\n");
+    Open();
+    SetCell(900, kMnemonicColumn, "typed before the import");
+    platform_->files.answers.push_back(csv);
+    QTest::mouseClick(dialog_->findChild<QToolButton*>("btn_import"), Qt::LeftButton);
+    QCOMPARE(Lines(), QStringList());
+    QCOMPARE(platform_->files.calls.size(), std::size_t(1));
+    QCOMPARE(platform_->files.calls[0].start, folder_->str());
+    QCOMPARE(RowTexts(1), QStringList({"Holding Register", "100", "192.168.1.20", "40001", "10", "Boiler; \"hot\""}));
+    QCOMPARE(RowTexts(2), QStringList({"Coil Status", "16", "10.0.0.5", "1", "8", QString::fromUtf8("pr\xC3\xA9ssure")}));
+    QCOMPARE(RowTexts(900), QStringList({"", "", "", "", "", ""}));
+    QCOMPARE(Actions().undo->text(), QString("Undo Import CSV\tCtrl+Z"));
+    QCOMPARE(ReadFileBytes(store_->Fields().VarPath), before);  // nothing written before OK
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(Cell(1, kMnemonicColumn), QString("old"));
+    QCOMPARE(Cell(900, kMnemonicColumn), QString("typed before the import"));
+  }
+
+  void importWithRefusedLinesChangesNothing_data() {
+    QTest::addColumn<QString>("csv");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("two lines refused") << "Coil Status,1,1.2.3.4,1,1,ok\n"
+                                          "Coils,2,1.2.3.4,1,1,x\n"
+                                          "Coil Status,3,1.2.3.4,70000,1,x\n"
+        << "Error: Nothing was imported from \"{path}\": 2 lines were refused.\n\n"
+           "Line 2: {type}\nLine 3: Error!! Address TCP must be between 0 and 65535.";
+    QTest::newRow("no such file") << "" << "General error: {reading}";
+  }
+
+  void importWithRefusedLinesChangesNothing() {
+    QFETCH(QString, csv);
+    QFETCH(QString, message);
+    const std::string path = *folder_ / "points.csv";
+    if (!csv.isEmpty()) WriteFileBytes(path, csv.toStdString());
+    std::string reading, dataType;
+    try {
+      ReadDocumentBytes(path);
+    } catch (const Error& error) {
+      reading = GeneralErrorText(error.what());
+    }
+    if (!csv.isEmpty()) dataType = ReadTranslateCsv("Coils,2,1.2.3.4,1,1,x").refusals.at(0).reason;
+    Open();
+    FillRow(1);
+    History()->clear();
+    const Cells before = Snapshot();
+    platform_->files.answers.push_back(path);
+    Key(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    message.replace("{path}", Q(path)).replace("{type}", Q(dataType)).replace("{reading}", Q(reading));
+    QCOMPARE(Lines(), QStringList{message});
+    QVERIFY(Snapshot() == before);
+    QCOMPARE(History()->count(), 0);
+  }
+
+  void importNamesEveryRefusedLineInTheDetails() {
+    std::string csv;
+    for (int line = 1; line <= 14; ++line) csv += "Coil Status,1,1.2.3.4,1,200,x\n";
+    const std::string path = *folder_ / "many.csv";
+    WriteFileBytes(path, csv);
+    Open();
+    platform_->files.answers.push_back(path);
+    QTest::mouseClick(dialog_->findChild<QToolButton*>("btn_import"), Qt::LeftButton);
+    const QString point = QString::fromUtf8("Error!! N\xC2\xB0 Point must be between 0 and 127.");
+    QStringList lines;
+    for (int line = 1; line <= 14; ++line) lines << QString("Line %1: %2").arg(line).arg(point);
+    // The box names twelve; its details (here after a blank line) name all.
+    QCOMPARE(Lines(), QStringList{"Error: Nothing was imported from \"" + Q(path) + "\": 14 lines were refused.\n\n" +
+                                  lines.mid(0, 12).join('\n') + "\n\u2026 and 2 more (the details list every refused line).\n\n" +
+                                  lines.join('\n')});
+  }
+
+  void exportWritesTheGridAsItStands() {
+    Open();
+    FillRow(1, "holding register", "0x10");
+    SetCell(1, kMnemonicColumn, "a, \"b\"");
+    FillRow(3);  // below the first empty Address RTU: not part of the table
+    const std::string path = *folder_ / "out.csv";
+    platform_->files.answers.push_back(path);
+    QTest::mouseClick(dialog_->findChild<QToolButton*>("btn_export"), Qt::LeftButton);
+    QCOMPARE(Lines(), QStringList());
+    QCOMPARE(platform_->files.calls.at(0).start, *folder_ / folder_->path().filename().string() + ".csv");
+    QVERIFY(platform_->files.calls.at(0).save);
+    QCOMPARE(ReadFileBytes(path), std::string("\xEF\xBB\xBF" "Data Type,Address RTU,Address Device TCP,Address TCP,N\xC2\xB0 Point,Mnemonic\r\n"
+                                              "Holding Register,16,192.168.1.125,40001,8,\"a, \"\"b\"\"\"\r\n"));
+    QVERIFY(!QFile::exists(Q(store_->Fields().VarPath)));
+
+    // Into a folder that is not there: the general error box, nothing written.
+    const std::string nowhere = *folder_ / "gone/out.csv";
+    std::string systemText;
+    try {
+      WriteFileAtomically(nowhere, "x");
+    } catch (const Error& error) {
+      systemText = GeneralErrorText(error.what());
+    }
+    platform_->files.answers.push_back(nowhere);
+    Key(Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(Lines(), QStringList{"General error: " + Q(systemText)});
+  }
+
+  // --- Mapping warnings --------------------------------------------------------
+
+  void warningsMarkTheirRowsAndFollowTheTyping_data() {
+    QTest::addColumn<QString>("pargen");
+    QTest::addColumn<QStringList>("warnings");
+    const QString overlap = "Row 2 maps Holding Register RTU addresses 105 to 109, which row 1 already maps.";
+    const QString noPoints = QString::fromUtf8("Row 4 maps no points (N\xC2\xB0 Point is 0).");
+    QTest::newRow("gateway 192.168.1.10/24")
+        << "192.168.1.10" << QStringList{overlap,
+               "Row 3's device 10.0.0.5 is outside the gateway's network 192.168.1.0 (subnet mask "
+               "255.255.255.0) and no default gateway is set.",
+               noPoints};
+    QTest::newRow("no pargen.xml: network checks left out") << "" << QStringList{overlap, noPoints};
+    QTest::newRow("unreadable pargen.xml: the same") << "<General_Parameter" << QStringList{overlap, noPoints};
+  }
+
+  void warningsMarkTheirRowsAndFollowTheTyping() {
+    QFETCH(QString, pargen);
+    QFETCH(QStringList, warnings);
+    if (pargen.startsWith('<')) {
+      WriteFileBytes(store_->Fields().ParGenPath, pargen.toStdString());
+    } else if (!pargen.isEmpty()) {
+      GeneralParameters parameters;
+      parameters.ip = {"192", "168", "1", "10"};
+      WriteGeneralParameters(store_->Fields().ParGenPath, parameters);
+    }
+    WriteTable(store_->Fields().VarPath, {TMyRec{3, 100, {192, 168, 1, 20}, 1, 10, "a"},
+                                          TMyRec{3, 105, {192, 168, 1, 21}, 1, 10, "b"},
+                                          TMyRec{1, 0, {10, 0, 0, 5}, 1, 8, "c"},
+                                          TMyRec{2, 0, {192, 168, 1, 22}, 1, 0, "d"}});
+    Open();
+    QCOMPARE(Lines(), QStringList());
+    QCOMPARE(dialog_->btn_warnings->text(), QString("%1 warnings").arg(warnings.size()));
+    QCOMPARE(RowMarks(), (QStringList{"", warnings[0], pargen.isEmpty() || pargen.startsWith('<') ? "" : warnings[1], warnings.last()}));
+
+    // The list; choosing a warning goes to the cell it is about.
+    QTest::mouseClick(dialog_->btn_warnings, Qt::LeftButton);
+    QListWidget* list = dialog_->warningsWindow->List();
+    QVERIFY(dialog_->warningsWindow->isVisible());
+    QStringList listed;
+    for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+    QCOMPARE(listed, warnings);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(list->count() - 1)).center());
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(4, kPointCountColumn));
+
+    // Typing ends the overlap: the mark, the count and the open list follow.
+    Reactivate();
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(2, kAddressRtuColumn));
+    Type("200");
+    Key(Qt::Key_Return);
+    QCOMPARE(RowMarks()[1], QString());
+    QCOMPARE(dialog_->btn_warnings->text(), warnings.size() == 2 ? QString("1 warning") : QString("2 warnings"));
+    QCOMPARE(list->count(), int(warnings.size()) - 1);
+  }
 
   void escapeAsksBeforeDroppingChanges_data() {
     QTest::addColumn<bool>("edit");
@@ -518,6 +697,8 @@ class TranslateTableWorkbenchTest : public QObject {
     QTest::addColumn<bool>("editing");
     QTest::newRow("one value goes into the editor")
         << int(kMnemonicColumn) << "pasted" << QStringList{"", "", "", "", "", "tyPasted"} << true;
+    QTest::newRow("one quoted cell goes into the editor as its text")
+        << int(kMnemonicColumn) << "\"5\"\" pipe\"\r\n" << QStringList{"", "", "", "", "", "ty5\" pipe"} << true;
     QTest::newRow("two cells end the edit")
         << int(kPointCountColumn) << "8\tpump\n" << QStringList{"", "", "", "", "8", "pump"} << false;
     QTest::newRow("two lines end the edit in the Data Type list")
@@ -616,6 +797,18 @@ class TranslateTableWorkbenchTest : public QObject {
     QApplication::sendEvent(dialog_->sga->viewport(), &event);
     Reactivate();
     return texts;
+  }
+
+  // Each of rows 1 to 4: the warnings its number's mark shows, none without a mark.
+  QStringList RowMarks() const {
+    QStringList marks;
+    for (int section = 0; section < 4; ++section) {
+      const QVariant tip = Model()->headerData(section, Qt::Vertical, Qt::ToolTipRole);
+      const bool mark = !Model()->headerData(section, Qt::Vertical, Qt::DecorationRole).isNull();
+      if (mark != tip.isValid()) return {"mark and tooltip disagree on row " + QString::number(section + 1)};
+      marks << tip.toString();
+    }
+    return marks;
   }
 
   QStringList Lines() const {
