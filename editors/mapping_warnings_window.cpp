@@ -23,13 +23,13 @@ MappingWarningsWindow::MappingWarningsWindow(QWidget* parent) : QDialog(parent) 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(list_);
-  auto choose = [this](QListWidgetItem* item) {
+  auto choose = [this](QListWidgetItem* item, bool toGrid) {
     const int at = list_->row(item);
     if (at >= 0 && at < static_cast<int>(warnings_.size()))
-      emit WarningChosen(warnings_[static_cast<std::size_t>(at)]);
+      emit WarningChosen(warnings_[static_cast<std::size_t>(at)], toGrid);
   };
-  connect(list_, &QListWidget::itemClicked, this, choose);
-  connect(list_, &QListWidget::itemActivated, this, choose);
+  connect(list_, &QListWidget::itemClicked, this, [choose](QListWidgetItem* item) { choose(item, false); });
+  connect(list_, &QListWidget::itemActivated, this, [choose](QListWidgetItem* item) { choose(item, true); });
   SetWarnings({});
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "Mapping Warnings": the translate table's warnings as a list beside the
-// grid, kept up to date while the user edits. Choosing one (click, Enter,
-// double-click) asks the grid to go to its row.
+// grid, kept up to date while the user edits. Choosing one asks the grid to
+// go to its row: a click only shows it, Enter or a double-click also hands
+// the keyboard to the grid.
 #include <QDialog>
 #include <vector>
 
@@ -20,7 +21,7 @@ class MappingWarningsWindow : public QDialog {
   QListWidget* List() const { return list_; }
 
  signals:
-  void WarningChosen(const MappingWarning& warning);
+  void WarningChosen(const MappingWarning& warning, bool toGrid);
 
  private:
   QListWidget* list_;

@@ -97,11 +97,12 @@ void TranslateGridView::GoToCell(int gridRow, int gridColumn) {
 
 void TranslateGridView::ShowStep(GridArea area) {
   if (IsEditing() || !model_) return;
-  // A step over the whole table (an import) leaves no selection to act on by mistake.
-  if (area.top == 1 && area.bottom == kMaxTranslateRows) area.bottom = area.top;
   const QModelIndex current = currentIndex();
   int column = area.left;
   if (current.isValid() && area.left < area.right) column = model_->GridColumnOf(current);
+  // After a step over the whole table (an import) only the first row's cell
+  // is selected, so that a Delete does not empty what came in.
+  if (area.top == 1 && area.bottom == kMaxTranslateRows) area = GridArea{1, column, 1, column};
   const QModelIndex cell = model_->IndexOf(area.top, column);
   selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
   selectionModel()->select(

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
@@ -671,14 +672,27 @@ void TFSetVar::ShowWarningCount() {
 
 void TFSetVar::ShowWarnings() {
   warningsWindow->SetWarnings(model_->Warnings());
+  if (!warningsWindow->isVisible()) {
+    // Beside the grid, or as far right as the screen allows, rather than
+    // over the rows it names.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+    const QRect frame = frameGeometry();
+    const QSize size = warningsWindow->frameGeometry().size();
+    if (screen.isValid())
+      warningsWindow->move(std::max(screen.left(), std::min(frame.right() + 1, screen.right() + 1 - size.width())),
+                           std::max(screen.top(), std::min(frame.top(), screen.bottom() + 1 - size.height())));
+  }
   warningsWindow->show();
   warningsWindow->raise();
   warningsWindow->activateWindow();
 }
 
-void TFSetVar::GoToWarning(const MappingWarning& warning) {
+void TFSetVar::GoToWarning(const MappingWarning& warning, bool toGrid) {
   sga->CommitEdit();
   sga->GoToCell(warning.row, WarningColumn(warning.kind));
+  if (!toGrid) return;
+  activateWindow();
+  sga->setFocus();
 }
 
 void TFSetVar::FindClick() {

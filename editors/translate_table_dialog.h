@@ -74,7 +74,8 @@ class TFSetVar : public QDialog {
   // CSV file chosen by the user (whole or not at all).
   void ExportCsvClick();
   void ShowWarnings();  // the list of warnings, up to date while it is open
-  void GoToWarning(const MappingWarning& warning);  // the cell the warning is about
+  // The cell the warning is about made current; toGrid: with the keyboard.
+  void GoToWarning(const MappingWarning& warning, bool toGrid = false);
 
   TranslateTableModel* Model() const { return model_; }
   const std::vector<TMyRec>& WorkingList() const { return rows_; }
