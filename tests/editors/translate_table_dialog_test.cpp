@@ -21,6 +21,7 @@
 #include "fakes/translate_rows.h"
 #include "platform/error.h"
 #include "project/project_store.h"
+#include "translate_table_fixture.h"
 #include "widget_test_registry.h"
 
 namespace fabrion::test {
@@ -56,25 +57,12 @@ class WindowWatchingMessages : public RecordingMessageBoxes {
 
 }  // namespace
 
-class TranslateTableDialogTest : public QObject {
+class TranslateTableDialogTest : public QObject, TranslateTableFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    folder_ = std::make_unique<TempFolder>();
-    platform_ = std::make_unique<FakePlatform>();
-    store_ = std::make_unique<ProjectStore>();
-    store_->Fields().ProjectDir = folder_->str();
-    store_->Fields().VarPath = *folder_ / "var.xml";
-    dialog_ = std::make_unique<TFSetVar>(*store_, platform_->services());
-  }
-
-  void cleanup() {
-    dialog_.reset();
-    store_.reset();
-    platform_.reset();
-    folder_.reset();
-  }
+  void init() { SetUp(); }
+  void cleanup() { TearDown(); }
 
   // --- The window ---------------------------------------------------------
 
@@ -514,60 +502,9 @@ class TranslateTableDialogTest : public QObject {
   }
 
  private:
-  void Open() {
-    dialog_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
-    dialog_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
-  }
-
-  QString Cell(int row, int column) const {
-    return dialog_->Model()->IndexOf(row, column).data(Qt::EditRole).toString();
-  }
-
-  void SetCell(int row, int column, const QString& text) {
-    dialog_->Model()->setData(dialog_->Model()->IndexOf(row, column), text, Qt::EditRole);
-  }
-
-  void FillRow(int row, const QString& type = "Holding Register", const QString& rtu = "100",
-               const QString& ip = "192.168.1.125", const QString& tcp = "40001",
-               const QString& points = "8", const QString& mnemonic = "Boiler") {
-    const QString texts[] = {type, rtu, ip, tcp, points, mnemonic};
-    for (int column = 1; column < kGridColumns; ++column) SetCell(row, column, texts[column - 1]);
-  }
-
-  void Select(int top, int left, int bottom, int right) {
-    TranslateTableModel* model = dialog_->Model();
-    dialog_->sga->setCurrentIndex(model->IndexOf(top, left));
-    dialog_->sga->selectionModel()->select(
-        QItemSelection(model->IndexOf(top, left), model->IndexOf(bottom, right)),
-        QItemSelectionModel::ClearAndSelect);
-  }
-
-  // Keys go where the user's keys go: the widget with the focus.
-  QWidget* FocusTarget() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus : dialog_->sga;
-  }
-  void Key(Qt::Key key) {
-    QTest::keyClick(FocusTarget(), key);
-    QApplication::processEvents();
-  }
-  void Type(const QString& text) {
-    for (QChar c : text) {
-      QTest::keyClick(FocusTarget(), c.toLatin1());
-      QApplication::processEvents();
-    }
-  }
-
   void PressOk() { QTest::mouseClick(dialog_->bitbtn1, Qt::LeftButton); }
 
   std::string FileBytes() const { return ReadFileBytes(store_->Fields().VarPath); }
-
-  std::unique_ptr<TempFolder> folder_;
-  std::unique_ptr<FakePlatform> platform_;
-  std::unique_ptr<ProjectStore> store_;
-  std::unique_ptr<TFSetVar> dialog_;
 };
 
 FABRION_WIDGET_TEST(TranslateTableDialogTest);

@@ -35,6 +35,7 @@
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "project/project_store.h"
+#include "translate_table_fixture.h"
 #include "widget_test_registry.h"
 
 namespace fabrion::test {
@@ -50,26 +51,12 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-class TranslateTableWorkbenchTest : public QObject {
+class TranslateTableWorkbenchTest : public QObject, TranslateTableFixture {
   Q_OBJECT
 
  private slots:
-  void init() {
-    folder_ = std::make_unique<TempFolder>();
-    platform_ = std::make_unique<FakePlatform>();
-    store_ = std::make_unique<ProjectStore>();
-    store_->Fields().ProjectDir = folder_->str();
-    store_->Fields().VarPath = *folder_ / "var.xml";
-    store_->Fields().ParGenPath = *folder_ / "pargen.xml";
-    dialog_ = std::make_unique<TFSetVar>(*store_, platform_->services());
-  }
-
-  void cleanup() {
-    dialog_.reset();
-    store_.reset();
-    platform_.reset();
-    folder_.reset();
-  }
+  void init() { SetUp(); }
+  void cleanup() { TearDown(); }
 
   // --- Undo and redo ---------------------------------------------------------
 
@@ -723,13 +710,6 @@ class TranslateTableWorkbenchTest : public QObject {
   }
 
  private:
-  void Open() {
-    dialog_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
-    dialog_->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
-  }
-
   // The offscreen platform leaves no window active after a popup or a child
   // window closes; a window manager gives the activation back.
   void Reactivate() {
@@ -737,26 +717,13 @@ class TranslateTableWorkbenchTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
   }
 
-  TranslateTableModel* Model() const { return dialog_->Model(); }
   QUndoStack* History() const { return Model()->UndoStack(); }
   const TFSetVar::Commands& Actions() const { return dialog_->Actions(); }
 
-  QString Cell(int row, int column) const {
-    return Model()->IndexOf(row, column).data(Qt::EditRole).toString();
-  }
   QStringList RowTexts(int row) const {
     QStringList texts;
     for (int column = 1; column <= kColumns; ++column) texts << Cell(row, column);
     return texts;
-  }
-  void SetCell(int row, int column, const QString& text) {
-    Model()->setData(Model()->IndexOf(row, column), text, Qt::EditRole);
-  }
-  void FillRow(int row, const QString& type = "Holding Register", const QString& rtu = "100",
-               const QString& ip = "192.168.1.125", const QString& tcp = "40001",
-               const QString& points = "8") {
-    const QString texts[] = {type, rtu, ip, tcp, points, "Boiler"};
-    for (int column = 1; column <= kColumns; ++column) SetCell(row, column, texts[column - 1]);
   }
 
   Cells Snapshot() const {
@@ -768,13 +735,6 @@ class TranslateTableWorkbenchTest : public QObject {
   }
   static bool RowEmpty(const std::array<std::string, kColumns>& row) {
     return std::all_of(row.begin(), row.end(), [](const std::string& s) { return s.empty(); });
-  }
-
-  void Select(int top, int left, int bottom, int right) {
-    dialog_->sga->setCurrentIndex(Model()->IndexOf(top, left));
-    dialog_->sga->selectionModel()->select(
-        QItemSelection(Model()->IndexOf(top, left), Model()->IndexOf(bottom, right)),
-        QItemSelectionModel::ClearAndSelect);
   }
 
   // The texts of the grid's menu, and of the menu as it pops up.
@@ -823,25 +783,6 @@ class TranslateTableWorkbenchTest : public QObject {
     return lines;
   }
 
-  QWidget* FocusTarget() const {
-    QWidget* focus = QApplication::focusWidget();
-    return focus ? focus : dialog_->sga;
-  }
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(FocusTarget(), key, modifiers);
-    QApplication::processEvents();
-  }
-  void Type(const QString& text) {
-    for (QChar c : text) {
-      QTest::keyClick(FocusTarget(), c.toLatin1());
-      QApplication::processEvents();
-    }
-  }
-
-  std::unique_ptr<TempFolder> folder_;
-  std::unique_ptr<FakePlatform> platform_;
-  std::unique_ptr<ProjectStore> store_;
-  std::unique_ptr<TFSetVar> dialog_;
 };
 
 FABRION_WIDGET_TEST(TranslateTableWorkbenchTest);
