@@ -214,6 +214,7 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
 
   warningsWindow = new MappingWarningsWindow(this);
   connect(warningsWindow, &MappingWarningsWindow::WarningChosen, this, &TFSetVar::GoToWarning);
+  connect(this, &QDialog::finished, warningsWindow, &QWidget::hide);
   connect(model_, &TranslateTableModel::WarningsChanged, this, &TFSetVar::ShowWarningCount);
   ShowWarningCount();
 
