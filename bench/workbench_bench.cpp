@@ -72,7 +72,7 @@ std::string SpreadsheetForm(const std::vector<TranslateCells>& rows) {
 struct Case {
   const char* name;
   double targetMs;
-  std::function<bool()> run;      // false: the case did not do its work
+  std::function<bool()> run;           // false: the case did not do its work
   std::function<void()> prepare = {};  // before each run, not timed
 };
 
@@ -122,14 +122,15 @@ int main(int argc, char* argv[]) {
   const std::vector<TranslateCells> imported = ReadTranslateCsv(csv).rows;
   cases.push_back({"dialog: one typed cell (undo step, recheck, marks)", 5.0, [&] {
                      const QModelIndex cell = model.IndexOf(700, kAddressRtuColumn);
-                     const QString rtu = ++edits % 2 ? "12" : QString::number(table[699].RtuAddress);
+                     const QString rtu =
+                         ++edits % 2 ? "12" : QString::number(table[699].RtuAddress);
                      return model.setData(cell, rtu, Qt::EditRole) && !model.Warnings().empty();
                    }});
   cases.push_back({"dialog: undo of an import (grid, recheck, marks)", 20.0,
                    [&] {
                      model.UndoStack()->undo();
-                     return !model.Warnings().empty() && model.Grid().Cell(700, kMnemonicColumn) ==
-                                                            table[699].Mnemonic;
+                     return !model.Warnings().empty() &&
+                            model.Grid().Cell(700, kMnemonicColumn) == table[699].Mnemonic;
                    },
                    [&] {
                      // An import that changes every row: the table's rows in reverse.

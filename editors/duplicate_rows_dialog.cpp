@@ -40,11 +40,9 @@ DuplicateRowsDialog::DuplicateRowsDialog(QWidget* parent) : QDialog(parent) {
 
 void DuplicateRowsDialog::Prepare(int first, int last, int below, const QString& offset,
                                   const QString& ip) {
-  L_Rows->setText(first == last ? QString("Copy row %1 below row %2.").arg(first).arg(below)
-                                : QString("Copy rows %1 to %2 below row %3.")
-                                      .arg(first)
-                                      .arg(last)
-                                      .arg(below));
+  L_Rows->setText(
+      first == last ? QString("Copy row %1 below row %2.").arg(first).arg(below)
+                    : QString("Copy rows %1 to %2 below row %3.").arg(first).arg(last).arg(below));
   E_Offset->setText(offset);
   E_Ip->setText(ip);
   E_Offset->selectAll();

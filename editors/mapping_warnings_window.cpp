@@ -28,8 +28,10 @@ MappingWarningsWindow::MappingWarningsWindow(QWidget* parent) : QDialog(parent) 
     if (at >= 0 && at < static_cast<int>(warnings_.size()))
       emit WarningChosen(warnings_[static_cast<std::size_t>(at)], toGrid);
   };
-  connect(list_, &QListWidget::itemClicked, this, [choose](QListWidgetItem* item) { choose(item, false); });
-  connect(list_, &QListWidget::itemActivated, this, [choose](QListWidgetItem* item) { choose(item, true); });
+  connect(list_, &QListWidget::itemClicked, this,
+          [choose](QListWidgetItem* item) { choose(item, false); });
+  connect(list_, &QListWidget::itemActivated, this,
+          [choose](QListWidgetItem* item) { choose(item, true); });
   SetWarnings({});
 }
 

@@ -105,9 +105,9 @@ void TranslateGridView::ShowStep(GridArea area) {
   if (area.top == 1 && area.bottom == kMaxTranslateRows) area = GridArea{1, column, 1, column};
   const QModelIndex cell = model_->IndexOf(area.top, column);
   selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
-  selectionModel()->select(
-      QItemSelection(model_->IndexOf(area.top, area.left), model_->IndexOf(area.bottom, area.right)),
-      QItemSelectionModel::ClearAndSelect);
+  selectionModel()->select(QItemSelection(model_->IndexOf(area.top, area.left),
+                                          model_->IndexOf(area.bottom, area.right)),
+                           QItemSelectionModel::ClearAndSelect);
   scrollTo(cell);
 }
 
@@ -126,7 +126,8 @@ void TranslateGridView::CopySelection() {
 void TranslateGridView::CutSelection() {
   if (!model_) return;
   CopySelection();
-  if (const std::optional<GridArea> area = SelectedArea()) model_->Fill(*area, std::string(), "Cut");
+  if (const std::optional<GridArea> area = SelectedArea())
+    model_->Fill(*area, std::string(), "Cut");
 }
 
 void TranslateGridView::PasteClipboard() {
@@ -265,7 +266,8 @@ bool TranslateGridView::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
-  if (key && IsEditorPart(watched) && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+  if (key && IsEditorPart(watched) &&
+      static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
     const auto block = ClipboardCells();
     if (SeveralCells(block)) {
       // Left unaccepted, the override lets the grid's Paste command take the

@@ -231,7 +231,8 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
 
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
   std::vector<std::vector<std::string>> lines;
-  for (DelimitedRecord& record : ParseDelimited(text, '\t')) lines.push_back(std::move(record.cells));
+  for (DelimitedRecord& record : ParseDelimited(text, '\t'))
+    lines.push_back(std::move(record.cells));
   return lines;
 }
 

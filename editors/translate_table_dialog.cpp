@@ -95,7 +95,8 @@ std::string RowsText(int first, int last) {
 
 std::string InsertRefusal(int count) {
   const int first = kMaxTranslateRows - count + 1;
-  return std::string(count == 1 ? "Cannot insert a row" : "Cannot insert " + std::to_string(count) + " rows") +
+  return std::string(count == 1 ? "Cannot insert a row"
+                                : "Cannot insert " + std::to_string(count) + " rows") +
          ": the table always holds " + std::to_string(kMaxTranslateRows) + " rows, and " +
          RowsText(first, kMaxTranslateRows) + " at its end " + (count == 1 ? "is" : "are") +
          " not empty. Delete rows at the end first.";
@@ -111,9 +112,10 @@ void ShowImportRefusals(MessageBoxes& messages, const std::string& path,
     all += "Line " + std::to_string(refusal.line) + ": " + reason + "\n";
   }
   const std::size_t count = refusals.size();
-  std::string text = "Nothing was imported from \"" + path + "\": " +
-                     (count == 1 ? std::string("1 line was") : std::to_string(count) + " lines were") +
-                     " refused.\n\n";
+  std::string text =
+      "Nothing was imported from \"" + path +
+      "\": " + (count == 1 ? std::string("1 line was") : std::to_string(count) + " lines were") +
+      " refused.\n\n";
   if (count <= kRefusalsShown) {
     all.pop_back();
     messages.ShowError(text + all);
@@ -209,8 +211,9 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
               [this] { MoveFocus(false); });
 
   duplicateRows = new DuplicateRowsDialog(this);
-  duplicateRows->SetCheck(
-      [this](const std::string& offset, const std::string& ip) { return DuplicateRows(offset, ip); });
+  duplicateRows->SetCheck([this](const std::string& offset, const std::string& ip) {
+    return DuplicateRows(offset, ip);
+  });
 
   warningsWindow = new MappingWarningsWindow(this);
   connect(warningsWindow, &MappingWarningsWindow::WarningChosen, this, &TFSetVar::GoToWarning);
@@ -232,7 +235,8 @@ void TFSetVar::BuildCommands() {
     action->setShortcutContext(windowWide ? Qt::WindowShortcut : Qt::WidgetWithChildrenShortcut);
     action->setIconText(caption);
     action->setToolTip(keys.isEmpty() ? caption
-                                      : caption + " (" + (keyText.isEmpty() ? KeyText(keys[0]) : keyText) + ")");
+                                      : caption + " (" +
+                                            (keyText.isEmpty() ? KeyText(keys[0]) : keyText) + ")");
     connect(action, &QAction::triggered, this, run);
     sga->addAction(action);
     return action;
@@ -244,20 +248,26 @@ void TFSetVar::BuildCommands() {
   };
 
   QUndoStack* history = model_->UndoStack();
-  c.undo = add("Undo", {QKeySequence::Undo}, [this] {
-    sga->CommitEdit();
-    model_->UndoStack()->undo();
-  }, true);
-  c.redo = add("Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
-               [this] {
-                 sga->CommitEdit();
-                 model_->UndoStack()->redo();
-               }, true);
+  c.undo = add(
+      "Undo", {QKeySequence::Undo},
+      [this] {
+        sga->CommitEdit();
+        model_->UndoStack()->undo();
+      },
+      true);
+  c.redo = add(
+      "Redo", {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+      [this] {
+        sga->CommitEdit();
+        model_->UndoStack()->redo();
+      },
+      true);
   // The menu says what Undo and Redo would undo or redo ("Undo Paste").
   auto follow = [](QAction* action, const QString& verb) {
     return [action, verb](const QString& step) {
       const QString key = action->text().section('\t', 1);
-      action->setText((step.isEmpty() ? verb : verb + ' ' + step) + (key.isEmpty() ? "" : '\t' + key));
+      action->setText((step.isEmpty() ? verb : verb + ' ' + step) +
+                      (key.isEmpty() ? "" : '\t' + key));
       action->setToolTip(action->text().section('\t', 0, 0) + " (" + key + ")");
     };
   };
@@ -272,34 +282,49 @@ void TFSetVar::BuildCommands() {
   separator();
 
   c.cut = add("Cut", QKeySequence::keyBindings(QKeySequence::Cut), [this] { sga->CutSelection(); });
-  c.copy = add("Copy", QKeySequence::keyBindings(QKeySequence::Copy), [this] { sga->CopySelection(); });
-  c.paste = add("Paste", QKeySequence::keyBindings(QKeySequence::Paste), [this] { sga->PasteClipboard(); });
+  c.copy =
+      add("Copy", QKeySequence::keyBindings(QKeySequence::Copy), [this] { sga->CopySelection(); });
+  c.paste = add("Paste", QKeySequence::keyBindings(QKeySequence::Paste),
+                [this] { sga->PasteClipboard(); });
   c.clear = add("Delete", {QKeySequence(Qt::Key_Delete)}, [this] { sga->ClearSelection(); });
   c.fillDown = add("Fill Down", {QKeySequence(Qt::CTRL | Qt::Key_D)}, [this] { sga->FillDown(); });
   separator();
 
-  c.insertRows = add("Insert Rows", {QKeySequence(Qt::CTRL | Qt::Key_Plus)}, [this] { InsertRowsClick(); });
-  c.deleteRows = add("Delete Rows", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { DeleteRowsClick(); });
-  c.moveUp = add("Move Rows Up", {QKeySequence(Qt::ALT | Qt::Key_Up)}, [this] { MoveRowsClick(-1); });
-  c.moveDown = add("Move Rows Down", {QKeySequence(Qt::ALT | Qt::Key_Down)}, [this] { MoveRowsDownKey(); });
-  c.moveDown->setToolTip("Move Rows Down (Alt+Down; on one Data Type cell Alt+Down opens its list)");
-  c.duplicateRows = add("Duplicate Rows\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
-                        [this] { DuplicateRowsClick(); }, true);
+  c.insertRows =
+      add("Insert Rows", {QKeySequence(Qt::CTRL | Qt::Key_Plus)}, [this] { InsertRowsClick(); });
+  c.deleteRows =
+      add("Delete Rows", {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { DeleteRowsClick(); });
+  c.moveUp =
+      add("Move Rows Up", {QKeySequence(Qt::ALT | Qt::Key_Up)}, [this] { MoveRowsClick(-1); });
+  c.moveDown =
+      add("Move Rows Down", {QKeySequence(Qt::ALT | Qt::Key_Down)}, [this] { MoveRowsDownKey(); });
+  c.moveDown->setToolTip(
+      "Move Rows Down (Alt+Down; on one Data Type cell Alt+Down opens its list)");
+  c.duplicateRows = add(
+      "Duplicate Rows\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D)},
+      [this] { DuplicateRowsClick(); }, true);
   separator();
 
-  c.dataTypeList = add("Data Type List", {QKeySequence(Qt::Key_F4)}, [this] { sga->OpenDataTypeList(); },
-                       false, "F4, Alt+Down on one cell");
-  c.find = add("Find\u2026", {QKeySequence::Find}, [this] { FindClick(); }, true);
-  c.findNext = add("Find Next", {QKeySequence(Qt::Key_F3)}, [this] { FindNext(true); }, true);
-  c.findPrevious = add("Find Previous", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { FindNext(false); }, true);
+  c.dataTypeList = add(
+      "Data Type List", {QKeySequence(Qt::Key_F4)}, [this] { sga->OpenDataTypeList(); }, false,
+      "F4, Alt+Down on one cell");
+  c.find = add(
+      "Find\u2026", {QKeySequence::Find}, [this] { FindClick(); }, true);
+  c.findNext = add(
+      "Find Next", {QKeySequence(Qt::Key_F3)}, [this] { FindNext(true); }, true);
+  c.findPrevious = add(
+      "Find Previous", {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] { FindNext(false); }, true);
   separator();
 
-  c.importCsv = add("Import CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
-                    [this] { ImportCsvClick(); }, true);
-  c.exportCsv = add("Export CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
-                    [this] { ExportCsvClick(); }, true);
-  c.warnings = add("Mapping Warnings\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
-                   [this] { ShowWarnings(); }, true);
+  c.importCsv = add(
+      "Import CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I)},
+      [this] { ImportCsvClick(); }, true);
+  c.exportCsv = add(
+      "Export CSV\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)},
+      [this] { ExportCsvClick(); }, true);
+  c.warnings = add(
+      "Mapping Warnings\u2026", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+      [this] { ShowWarnings(); }, true);
 }
 
 void TFSetVar::BuildCommandRow() {
@@ -366,7 +391,8 @@ void TFSetVar::BuildBar() {
     button->setDefault(false);
     button->setFixedSize(kButtonWidth, kButtonHeight);
   }
-  CheckDevicesButton->setFixedWidth(std::max(kCheckDevicesWidth, CheckDevicesButton->sizeHint().width()));
+  CheckDevicesButton->setFixedWidth(
+      std::max(kCheckDevicesWidth, CheckDevicesButton->sizeHint().width()));
   auto* bar = new QHBoxLayout(Panel1);
   const int top = (kBarHeight - kButtonHeight) / 2;
   bar->setContentsMargins(kOkLeft, top, 8, kBarHeight - kButtonHeight - top);
@@ -377,7 +403,8 @@ void TFSetVar::BuildBar() {
   bar->addSpacing(kCheckDevicesLeft - kCancelLeft - kButtonWidth);
   bar->addWidget(CheckDevicesButton);
   bar->addSpacing(8);
-  auto small = [this, bar](QAction* action, const QString& caption, QStyle::StandardPixmap picture) {
+  auto small = [this, bar](QAction* action, const QString& caption,
+                           QStyle::StandardPixmap picture) {
     auto* b = new QToolButton(Panel1);
     action->setIconText(caption);
     if (picture != QStyle::SP_CustomBase) action->setIcon(style()->standardIcon(picture));
@@ -391,17 +418,19 @@ void TFSetVar::BuildBar() {
     bar->addSpacing(3);
     return b;
   };
-  QToolButton* importButton = small(commands_.importCsv, "Import\u2026", QStyle::SP_DialogOpenButton);
+  QToolButton* importButton =
+      small(commands_.importCsv, "Import\u2026", QStyle::SP_DialogOpenButton);
   importButton->setObjectName("btn_import");
-  QToolButton* exportButton = small(commands_.exportCsv, "Export\u2026", QStyle::SP_DialogSaveButton);
+  QToolButton* exportButton =
+      small(commands_.exportCsv, "Export\u2026", QStyle::SP_DialogSaveButton);
   exportButton->setObjectName("btn_export");
   bar->addStretch(1);
   btn_warnings = small(commands_.warnings, QString(), QStyle::SP_CustomBase);
   btn_warnings->setObjectName("btn_warnings");
 
   // Ctrl+Tab from the grid lands on OK; Tab then goes round the buttons.
-  focusRing_.insert(focusRing_.begin(),
-                    {sga, bitbtn1, bitbtn2, CheckDevicesButton, importButton, exportButton, btn_warnings});
+  focusRing_.insert(focusRing_.begin(), {sga, bitbtn1, bitbtn2, CheckDevicesButton, importButton,
+                                         exportButton, btn_warnings});
   for (std::size_t i = 0; i + 1 < focusRing_.size(); ++i)
     setTabOrder(focusRing_[i], focusRing_[i + 1]);
 }
@@ -513,7 +542,8 @@ void TFSetVar::MoveFocus(bool forward) {
     at = found == focusRing_.end() ? 0 : static_cast<int>(found - focusRing_.begin());
   }
   for (int step = 1; step < count; ++step) {
-    QWidget* next = focusRing_[static_cast<std::size_t>(((at + (forward ? step : -step)) % count + count) % count)];
+    QWidget* next = focusRing_[static_cast<std::size_t>(
+        ((at + (forward ? step : -step)) % count + count) % count)];
     if (next->isVisible() && next->isEnabled()) {
       next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
       return;
@@ -555,17 +585,18 @@ void TFSetVar::DuplicateRowsClick() {
   const int count = area->bottom - area->top + 1;
   const int below = model_->LastUsedRow();
   if (below + count > kMaxTranslateRows) {
-    services_.messages.ShowMessage(
-        "Cannot duplicate " + RowsText(area->top, area->bottom) + ": the copies go below row " +
-        std::to_string(below) + ", the last row in use, and the table ends at row " +
-        std::to_string(kMaxTranslateRows) + ".");
+    services_.messages.ShowMessage("Cannot duplicate " + RowsText(area->top, area->bottom) +
+                                   ": the copies go below row " + std::to_string(below) +
+                                   ", the last row in use, and the table ends at row " +
+                                   std::to_string(kMaxTranslateRows) + ".");
     return;
   }
   // The offset proposed puts the copies' RTU addresses right after the
   // originals' (the span of their ranges); the address is the first row's.
   std::optional<int> low, high;
   for (int row = area->top; row <= area->bottom; ++row) {
-    const std::optional<std::int32_t> rtu = ParseInteger(model_->Grid().Cell(row, kAddressRtuColumn));
+    const std::optional<std::int32_t> rtu =
+        ParseInteger(model_->Grid().Cell(row, kAddressRtuColumn));
     const std::int32_t points = IntegerOr(model_->Grid().Cell(row, kPointCountColumn), 0);
     if (!rtu) continue;
     low = std::min(low.value_or(*rtu), *rtu);
@@ -604,7 +635,8 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
     if (model_->Grid().Cell(row, kAddressRtuColumn).empty()) {
       services_.messages.ShowError("Error!! Row " + std::to_string(row) +
                                    " has no Address RTU, so the rows below it are not saved. "
-                                   "Fill or delete row " + std::to_string(row) + " first. ");
+                                   "Fill or delete row " +
+                                   std::to_string(row) + " first. ");
       return false;
     }
   }
@@ -615,8 +647,8 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
     const std::optional<std::int32_t> rtu = ParseInteger(cells[kAddressRtuColumn - 1]);
     const std::int64_t moved = rtu ? std::int64_t{*rtu} + *offset : -1;
     if (!rtu || *rtu < 0 || *rtu > 65535 || moved < 0 || moved > 65535) {
-      services_.messages.ShowError(
-          "Error!! Address RTU of row " + std::to_string(row) + " plus the offset must be between 0 and 65535. ");
+      services_.messages.ShowError("Error!! Address RTU of row " + std::to_string(row) +
+                                   " plus the offset must be between 0 and 65535. ");
       return false;
     }
     cells[kAddressRtuColumn - 1] = std::to_string(moved);
@@ -666,7 +698,8 @@ void TFSetVar::ExportCsvClick() {
 void TFSetVar::ShowWarningCount() {
   const std::vector<MappingWarning>& warnings = model_->Warnings();
   commands_.warnings->setIconText(WarningCountText(warnings.size()));
-  commands_.warnings->setIcon(warnings.empty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
+  commands_.warnings->setIcon(
+      warnings.empty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
   commands_.warnings->setEnabled(!warnings.empty() || warningsWindow->isVisible());
   if (warningsWindow->isVisible()) warningsWindow->SetWarnings(warnings);
 }
@@ -680,8 +713,9 @@ void TFSetVar::ShowWarnings() {
     const QRect frame = frameGeometry();
     const QSize size = warningsWindow->frameGeometry().size();
     if (screen.isValid())
-      warningsWindow->move(std::max(screen.left(), std::min(frame.right() + 1, screen.right() + 1 - size.width())),
-                           std::max(screen.top(), std::min(frame.top(), screen.bottom() + 1 - size.height())));
+      warningsWindow->move(
+          std::max(screen.left(), std::min(frame.right() + 1, screen.right() + 1 - size.width())),
+          std::max(screen.top(), std::min(frame.top(), screen.bottom() + 1 - size.height())));
   }
   warningsWindow->show();
   warningsWindow->raise();
@@ -714,7 +748,8 @@ void TFSetVar::FindNext(bool forward) {
   for (int step = 1; step <= kCells; ++step) {
     const int at = ((start + (forward ? step : -step)) % kCells + kCells) % kCells;
     const int row = at / (kGridColumns - 1) + 1, column = at % (kGridColumns - 1) + 1;
-    if (QString::fromStdString(model_->Grid().Cell(row, column)).contains(wanted, Qt::CaseInsensitive)) {
+    if (QString::fromStdString(model_->Grid().Cell(row, column))
+            .contains(wanted, Qt::CaseInsensitive)) {
       sga->GoToCell(row, column);
       return;
     }

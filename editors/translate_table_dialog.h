@@ -53,16 +53,17 @@ class TFSetVar : public QDialog {
   void CheckDevicesClick();
 
   // The commands; each ends an open cell edit first.
-  void InsertRowsClick();     // empty rows above the selection, as many as it spans
-  void DeleteRowsClick();     // the selected rows
+  void InsertRowsClick();        // empty rows above the selection, as many as it spans
+  void DeleteRowsClick();        // the selected rows
   void MoveRowsClick(int step);  // the selected rows one row up (-1) or down (1)
-  void MoveRowsDownKey();     // Alt+Down: the data type list on one Data Type cell, else MoveRowsClick(1)
+  // Alt+Down: the data type list on one Data Type cell, else MoveRowsClick(1).
+  void MoveRowsDownKey();
   void DuplicateRowsClick();  // asks in duplicateRows, then DuplicateRows
   // Copies of the selected rows below the last row in use, their Address RTU
   // moved by offset and their device address replaced; false after a
   // refusal (error box), nothing changed.
   bool DuplicateRows(const std::string& offset, const std::string& ip);
-  void FindClick();           // the focus to the find field
+  void FindClick();  // the focus to the find field
   // The next (or previous) cell holding the find field's text, ignoring
   // case, from the current cell on and around; a message when none does.
   void FindNext(bool forward = true);

@@ -287,7 +287,8 @@ std::vector<std::string> TranslateTableModel::ReadCells(GridArea area) const {
 void TranslateTableModel::WriteCells(GridArea area, const std::vector<std::string>& texts) {
   auto text = texts.begin();
   for (int row = area.top; row <= area.bottom; ++row)
-    for (int column = area.left; column <= area.right; ++column) grid_.SetCell(row, column, *text++);
+    for (int column = area.left; column <= area.right; ++column)
+      grid_.SetCell(row, column, *text++);
   AreaChanged(area);
 }
 

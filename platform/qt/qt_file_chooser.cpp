@@ -17,19 +17,17 @@ std::optional<std::string> Chosen(const QString& path) {
 std::optional<std::string> QtFileChooser::ChooseFileToOpen(const std::string& title,
                                                            const std::string& folder,
                                                            const std::string& filter) {
-  return Chosen(QFileDialog::getOpenFileName(QApplication::activeWindow(),
-                                             QString::fromStdString(title),
-                                             QString::fromStdString(folder),
-                                             QString::fromStdString(filter)));
+  return Chosen(
+      QFileDialog::getOpenFileName(QApplication::activeWindow(), QString::fromStdString(title),
+                                   QString::fromStdString(folder), QString::fromStdString(filter)));
 }
 
 std::optional<std::string> QtFileChooser::ChooseFileToSave(const std::string& title,
                                                            const std::string& suggested,
                                                            const std::string& filter) {
-  return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(),
-                                             QString::fromStdString(title),
-                                             QString::fromStdString(suggested),
-                                             QString::fromStdString(filter)));
+  return Chosen(QFileDialog::getSaveFileName(
+      QApplication::activeWindow(), QString::fromStdString(title),
+      QString::fromStdString(suggested), QString::fromStdString(filter)));
 }
 
 }  // namespace fabrion::qt
