@@ -68,12 +68,21 @@ std::string Quoted(std::string_view text) {
   return quoted;
 }
 
+// One document of the build: a file, or the bytes of one in memory.
+struct DocumentSource {
+  std::string_view name;  // the path of the file, or the document's name
+  std::optional<std::string_view> bytes;
+};
+
 // Loads a document; on failure the reason says which file and why.
-std::optional<std::string> LoadDocument(pugi::xml_document& document, std::string_view path) {
+std::optional<std::string> LoadDocument(pugi::xml_document& document, DocumentSource source) {
   try {
-    LoadXmlFile(path, document);
+    if (source.bytes)
+      LoadXmlBytes(*source.bytes, document);
+    else
+      LoadXmlFile(source.name, document);
   } catch (const DocumentParseError& e) {
-    return Quoted(path) + " is not well-formed: " + e.what();
+    return Quoted(source.name) + " is not well-formed: " + e.what();
   } catch (const Error& e) {
     return std::string(e.what());
   }
@@ -90,9 +99,9 @@ class ImageBuilder {
   explicit ImageBuilder(ConfigImage& image) : image_(image) {}
 
   // Step 2: the rows of var.xml in document order, whatever their name.
-  std::optional<std::string> ReadTranslateTable(std::string_view varPath) {
+  std::optional<std::string> ReadTranslateTable(DocumentSource var) {
     pugi::xml_document document;
-    if (auto failure = LoadDocument(document, varPath)) return failure;
+    if (auto failure = LoadDocument(document, var)) return failure;
     const pugi::xml_node root = document.document_element();
     std::size_t row = 0;
     for (pugi::xml_node node = root.first_child(); node && row < kTranslateRecordCount;
@@ -115,10 +124,10 @@ class ImageBuilder {
 
   // Steps 3 to 5: the general parameters, the build's time and date, and
   // ADDRESS_RTU with its fallback 1.
-  std::optional<std::string> ReadGeneralParameters(std::string_view pargenPath,
+  std::optional<std::string> ReadGeneralParameters(DocumentSource pargen,
                                                    const LocalDateTime& now) {
     pugi::xml_document document;
-    if (auto failure = LoadDocument(document, pargenPath)) return failure;
+    if (auto failure = LoadDocument(document, pargen)) return failure;
     const pugi::xml_node general = document.child("General_Parameter");
     if (!general) return std::string("pargen.xml: element General_Parameter is missing");
     for (const GeneralField& field : kGeneralFields) {
@@ -160,35 +169,38 @@ class ImageBuilder {
   ConfigImage& image_;
 };
 
+// The row 0x80 to 0x9F of Windows-1252: the characters it places there;
+// 0x81, 0x8D, 0x8F, 0x90 and 0x9D hold none.
+struct HighRowMapping {
+  char32_t cp;
+  std::uint8_t byte;
+};
+constexpr HighRowMapping kHighRow[] = {
+    {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
+    {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
+    {0x2039, 0x8B}, {0x0152, 0x8C}, {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92},
+    {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
+    {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
+    {0x017E, 0x9E}, {0x0178, 0x9F}};
+
 // The Windows-1252 byte of a code point, or "?".
 std::uint8_t Windows1252Byte(std::optional<char32_t> cp) {
-  struct Mapping {
-    char32_t cp;
-    std::uint8_t byte;
-  };
-  static constexpr Mapping kHighRow[] = {
-      {0x20AC, 0x80}, {0x201A, 0x82}, {0x0192, 0x83}, {0x201E, 0x84}, {0x2026, 0x85},
-      {0x2020, 0x86}, {0x2021, 0x87}, {0x02C6, 0x88}, {0x2030, 0x89}, {0x0160, 0x8A},
-      {0x2039, 0x8B}, {0x0152, 0x8C}, {0x017D, 0x8E}, {0x2018, 0x91}, {0x2019, 0x92},
-      {0x201C, 0x93}, {0x201D, 0x94}, {0x2022, 0x95}, {0x2013, 0x96}, {0x2014, 0x97},
-      {0x02DC, 0x98}, {0x2122, 0x99}, {0x0161, 0x9A}, {0x203A, 0x9B}, {0x0153, 0x9C},
-      {0x017E, 0x9E}, {0x0178, 0x9F}};
   if (!cp) return '?';
   if (*cp < 0x80 || (*cp >= 0xA0 && *cp <= 0xFF)) return static_cast<std::uint8_t>(*cp);
-  for (const Mapping& m : kHighRow)
+  for (const HighRowMapping& m : kHighRow)
     if (m.cp == *cp) return m.byte;
   return '?';
 }
 
-BuildOutcome BuildFromDocuments(std::string_view varPath, std::string_view pargenPath,
-                                Clock& clock, ConfigImage& image) {
+BuildOutcome BuildFromDocuments(DocumentSource var, DocumentSource pargen, Clock& clock,
+                                ConfigImage& image) {
   image.fill(0);
   ImageBuilder builder(image);
-  std::optional<std::string> failure = builder.ReadTranslateTable(varPath);
+  std::optional<std::string> failure = builder.ReadTranslateTable(var);
   if (!failure) {
     // One reading serves both words, so time and date are of the same instant.
     const LocalDateTime now = clock.Now();
-    failure = builder.ReadGeneralParameters(pargenPath, now);
+    failure = builder.ReadGeneralParameters(pargen, now);
   }
   if (!failure) return {};
   return {false, std::string(kIncomplete) + *failure};
@@ -210,6 +222,13 @@ std::uint16_t PackBuildDate(const LocalDateTime& now) {
   return static_cast<std::uint16_t>((day << 11) | (month << 7) | year);
 }
 
+std::optional<char32_t> Windows1252CodePoint(std::uint8_t byte) {
+  if (byte < 0x80 || byte >= 0xA0) return byte;
+  for (const HighRowMapping& m : kHighRow)
+    if (m.byte == byte) return m.cp;
+  return std::nullopt;
+}
+
 CommunityName CopyCommunityName(std::string_view utf8) {
   CommunityName field{};
   std::size_t i = 0;
@@ -219,8 +238,14 @@ CommunityName CopyCommunityName(std::string_view utf8) {
 }
 
 BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image) {
-  return BuildFromDocuments(JoinPath(projectDir, "var.xml"), JoinPath(projectDir, "pargen.xml"),
-                              clock, image);
+  const std::string varPath = JoinPath(projectDir, "var.xml");
+  const std::string pargenPath = JoinPath(projectDir, "pargen.xml");
+  return BuildFromDocuments({varPath, std::nullopt}, {pargenPath, std::nullopt}, clock, image);
+}
+
+BuildOutcome BuildConfigImageFromXml(std::string_view varXml, std::string_view pargenXml,
+                                     Clock& clock, ConfigImage& image) {
+  return BuildFromDocuments({"var.xml", varXml}, {"pargen.xml", pargenXml}, clock, image);
 }
 
 std::string BankBinaryPath(std::string_view projectDir) {

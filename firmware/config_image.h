@@ -3,6 +3,7 @@
 // general parameters at fixed offsets, with the build's date and time.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -49,6 +50,10 @@ struct BuildOutcome {
 // The clock is read once, for both the build's time and its date.
 BuildOutcome BuildConfigImage(std::string_view projectDir, Clock& clock, ConfigImage& image);
 
+// The same build from the bytes of var.xml and pargen.xml.
+BuildOutcome BuildConfigImageFromXml(std::string_view varXml, std::string_view pargenXml,
+                                     Clock& clock, ConfigImage& image);
+
 // The halved seconds in bits 15-11, the minutes in 10-5, the hours in 4-0.
 std::uint16_t PackBuildTime(const LocalDateTime& now);
 // The day in bits 15-11, the month in 10-7, the year modulo 100 in 6-0.
@@ -57,6 +62,10 @@ std::uint16_t PackBuildDate(const LocalDateTime& now);
 // The 14-byte field of a UTF-8 name: its first 13 characters in Windows-1252
 // ("?" for a character that code page cannot hold), then zero bytes.
 CommunityName CopyCommunityName(std::string_view utf8);
+
+// The character a Windows-1252 byte stands for; nothing for the five bytes
+// of that code page that stand for none.
+std::optional<char32_t> Windows1252CodePoint(std::uint8_t byte);
 
 // projectDir/bin/bank1.bin.
 std::string BankBinaryPath(std::string_view projectDir);

@@ -37,7 +37,9 @@ class Checker {
     SRecordReading reading = ReadSRecordLine(line);
     if (!reading.record) {
       ++check_.badLines;
-      Problem("line " + std::to_string(lineNumber_) + ": " + reading.problem);
+      std::string problem = "line " + std::to_string(lineNumber_) + ": " + reading.problem;
+      if (check_.firstBadLine.empty()) check_.firstBadLine = problem;
+      Problem(std::move(problem));
       return;
     }
     ++check_.records;

@@ -30,4 +30,15 @@ class SystemClock : public Clock {
   void SleepMilliseconds(int milliseconds) override;
 };
 
+// The machine's ticks and sleep, but a local time fixed at construction: for
+// reproducible builds and for builds whose time does not matter.
+class FixedClock : public SystemClock {
+ public:
+  explicit FixedClock(LocalDateTime at = {}) : at_(at) {}
+  LocalDateTime Now() override { return at_; }
+
+ private:
+  LocalDateTime at_;
+};
+
 }  // namespace fabrion

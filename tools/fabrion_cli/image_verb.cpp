@@ -22,16 +22,6 @@ constexpr const char* kImageHelp =
     "Exit status: 0 complete image; 3 image incomplete (the reason on stderr, the files\n"
     "written as the image stands); 1 a file could not be written; 2 usage.\n";
 
-// A clock that always tells the --time it was given.
-class FixedClock : public SystemClock {
- public:
-  explicit FixedClock(LocalDateTime at) : at_(at) {}
-  LocalDateTime Now() override { return at_; }
-
- private:
-  LocalDateTime at_;
-};
-
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 // YYYY-MM-DDTHH:MM:SS as a valid local date and time, or nothing.

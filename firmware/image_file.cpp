@@ -1,0 +1,68 @@
+#include "firmware/image_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "firmware/firmware_check.h"
+#include "platform/error.h"
+#include "platform/paths.h"
+
+namespace fabrion {
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void CannotOpen(std::string_view path, int error_number) {
+  throw Error("Cannot open file \"" + std::string(path) + "\". " + SystemErrorText(error_number));
+}
+
+[[noreturn]] void NoConfiguration(std::string_view path, const std::string& why) {
+  throw Error("\"" + std::string(path) + "\" holds no complete configuration: " + why + ".");
+}
+
+std::string HexAddress(std::uint32_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(address));
+  return text;
+}
+
+}  // namespace
+
+ConfigImage ReadConfigImageFile(std::string_view path) {
+  std::error_code ec;
+  const std::filesystem::path file = ToFsPath(path);
+  if (std::filesystem::is_directory(file, ec)) CannotOpen(path, EISDIR);
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec) CannotOpen(path, ec.value());
+  errno = 0;
+  File in(OpenFile(path, "rb"));
+  if (!in) CannotOpen(path, errno ? errno : EACCES);
+
+  ConfigImage image{};
+  if (size == kConfigImageSize) {
+    if (std::fread(image.data(), 1, image.size(), in.get()) != image.size())
+      throw Error("Cannot read file \"" + std::string(path) + "\". " +
+                  SystemErrorText(errno ? errno : EIO));
+    return image;
+  }
+  if (std::fgetc(in.get()) != 'S')
+    NoConfiguration(path, "it holds no S-records, and a bank file holds 16384 bytes, not " +
+                              std::to_string(size));
+  in.reset();
+
+  const FirmwareCheck check = CheckFirmwareFile(path);
+  if (!check.firstBadLine.empty()) NoConfiguration(path, check.firstBadLine);
+  if (check.bankRecordsPresent != kBankRecordCount)
+    NoConfiguration(path, "it holds " + std::to_string(check.bankRecordsPresent) + " of the " +
+                              std::to_string(kBankRecordCount) +
+                              " records of bank 1 (0x388000 to 0x38BFFF), the first missing at " +
+                              HexAddress(check.firstMissingRecord));
+  return check.bank;
+}
+
+}  // namespace fabrion
