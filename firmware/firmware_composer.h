@@ -8,6 +8,12 @@ namespace fabrion {
 class MessageBoxes;
 class ProgressIndicator;
 
+// The master firmware file's name in MASTER, the composed file's prefix, and
+// the composed file's name in the project folder.
+inline constexpr const char* kMasterFileName = "ravelin.sx";
+inline constexpr const char* kOutputPrefix = "New_";
+inline constexpr const char* kComposedFirmwareName = "New_ravelin.sx";
+
 // result: 1 the bank's records were placed before the last end record (S9),
 // 0 that end record came first, -1 no end record or a stop before the merge.
 // A merge can run to its end with -1 (a master ending in S8) and stop with

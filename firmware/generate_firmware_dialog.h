@@ -18,10 +18,6 @@ namespace qt {
 class ProgressBarIndicator;
 }
 
-// The master firmware file's name in MASTER, and the composed file's prefix.
-inline constexpr const char* kMasterFileName = "ravelin.sx";
-inline constexpr const char* kOutputPrefix = "New_";
-
 class TFModifyFileSx : public QDialog {
   Q_OBJECT
  public:
