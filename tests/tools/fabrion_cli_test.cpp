@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #endif
 
+#include "cli_run.h"
 #include "fakes/temp_folder.h"
 #include "firmware/bank_source.h"
 #include "firmware/config_image.h"
@@ -16,6 +17,8 @@
 namespace fabrion {
 namespace {
 
+using test::Cli;
+using test::CliRun;
 using test::ReadFileBytes;
 using test::TempFolder;
 using test::WriteFileBytes;
@@ -35,17 +38,6 @@ std::string Pargen(const std::string& mode) {
          "<PARITY>0</PARITY><TIME_OUT>1000</TIME_OUT><OFFSET>0</OFFSET><MODE>" +
          mode + "</MODE><ADDRESS_RTU>9</ADDRESS_RTU></General_Parameter>";
   return xml;
-}
-
-struct CliRun {
-  int code;
-  std::string out, err;
-};
-
-CliRun Cli(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = RunFabrionCli(args, out, err);
-  return {code, out.str(), err.str()};
 }
 
 class FabrionCli : public ::testing::Test {

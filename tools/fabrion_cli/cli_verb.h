@@ -46,5 +46,8 @@ extern const Verb kImageVerb;
 extern const Verb kComposeVerb;
 extern const Verb kTableVerb;
 extern const Verb kCheckVerb;
+extern const Verb kRecoverVerb;
+extern const Verb kDiffVerb;
+extern const Verb kReportVerb;
 
 }  // namespace fabrion::cli

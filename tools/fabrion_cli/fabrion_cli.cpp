@@ -16,6 +16,9 @@ const Verb* const kVerbs[] = {
     &kComposeVerb,
     &kTableVerb,
     &kCheckVerb,
+    &kRecoverVerb,
+    &kDiffVerb,
+    &kReportVerb,
 };
 
 void WriteUsage(std::ostream& stream) {
@@ -28,7 +31,8 @@ void WriteUsage(std::ostream& stream) {
 }
 
 void WriteGeneralHelp(std::ostream& out) {
-  out << "fabrion-cli: builds the gateway's configuration image and composes its firmware.\n"
+  out << "fabrion-cli: builds the gateway's configuration image and composes its firmware;\n"
+         "recovers, compares and reports a configuration.\n"
          "\n"
          "Commands:\n";
   for (const Verb* verb : kVerbs) {

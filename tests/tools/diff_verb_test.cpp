@@ -1,0 +1,93 @@
+// fabrion-cli diff: exit status and lines for projects and files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli_run.h"
+#include "documents/pargen_document.h"
+#include "documents/var_document.h"
+#include "fakes/temp_folder.h"
+#include "fakes/translate_rows.h"
+
+namespace fabrion {
+namespace {
+
+using test::Cli;
+
+class DiffVerb : public ::testing::Test {
+ protected:
+  void Project(const std::string& name, const std::string& ip4, std::vector<TMyRec> rows) {
+    std::filesystem::create_directories(folder / (name + "/bin"));
+    GeneralParameters general;
+    general.ip = {"192", "168", "1", ip4};
+    WriteGeneralParameters(folder / (name + "/pargen.xml"), general);
+    WriteTable(folder / (name + "/var.xml"), rows);
+  }
+  test::TempFolder folder;
+};
+
+TEST_F(DiffVerb, NamesWhatChangedAndExitsByTheConfigurationOnly) {
+  const TMyRec pump = test::Record(3, 100, {192, 168, 1, 20}, 0, 10, "Pump");
+  TMyRec renamed = pump;
+  renamed.Mnemonic = "Pump 1";
+  Project("a", "10", {pump});
+  Project("b", "11", {pump, test::Record(1, 7, {10, 0, 0, 7}, 1, 1, "")});
+  Project("c", "10", {renamed});
+  ASSERT_EQ(Cli({"image", folder / "a"}).code, 0);
+
+  const struct {
+    std::string a, b;
+    int code;
+    std::string out;
+  } cases[] = {
+      {folder / "a", folder / "a/bin/bank1.bin", 0, ""},
+      {folder / "a/", folder / "b", 1,
+       "IP address 192.168.1.10 \xE2\x86\x92 192.168.1.11\n"
+       "Row 2 added: Coil Status, RTU address 7, device 10.0.0.7, TCP address 1, 1 point\n"},
+      {folder / "a", folder / "c", 0, "Row 1: mnemonic \"Pump\" \xE2\x86\x92 \"Pump 1\"\n"},
+      {folder / "a/bin/bank1.bin", folder / "c", 0, ""},
+  };
+  for (const auto& c : cases) {
+    const test::CliRun run = Cli({"diff", c.a, c.b});
+    EXPECT_EQ(run.code, c.code) << c.a << " " << c.b;
+    EXPECT_EQ(run.out, c.out) << c.a << " " << c.b;
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+TEST_F(DiffVerb, ExitsWithThreeWhenAnInputCannotBeRead) {
+  Project("a", "10", {});
+  std::filesystem::create_directories(folder / "empty");
+  const test::CliRun missing = Cli({"diff", folder / "a", folder / "none.bin"});
+  EXPECT_EQ(missing.code, 3);
+  EXPECT_EQ(missing.err, "Cannot open file \"" + (folder / "none.bin") + "\". No such file or directory.\n");
+  const test::CliRun empty = Cli({"diff", folder / "empty", folder / "a"});
+  EXPECT_EQ(empty.code, 3);
+  EXPECT_EQ(empty.err, "The configuration image is incomplete: Cannot open file \"" +
+                           (folder / "empty/var.xml") + "\". No such file or directory.\n");
+  EXPECT_EQ(empty.out, "");
+}
+
+TEST(ConfigurationVerbs, WrongCommandLinesExitWithTwoAndHelpNamesTheExitCodes) {
+  const std::vector<std::vector<std::string>> wrong = {
+      {"recover"}, {"recover", "a"}, {"recover", "a", "b", "c"}, {"recover", "a", "b", "--force"},
+      {"diff", "a"}, {"diff", "a", "b", "c"}, {"diff", "--brief", "a", "b"},
+      {"report"}, {"report", "a", "b"}, {"report", "a", "--out"}, {"report", "a", "--out", "x", "--out", "y"},
+      {"report", "a", "--pdf"},
+  };
+  for (const auto& args : wrong) {
+    const test::CliRun run = Cli(args);
+    EXPECT_EQ(run.code, 2) << ::testing::PrintToString(args);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("fabrion-cli recover FILE PROJECT_DIR\n"), std::string::npos) << run.err;
+  }
+  for (const char* verb : {"recover", "diff", "report"}) {
+    const test::CliRun run = Cli({verb, "--help"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(run.out.starts_with(std::string("Usage: fabrion-cli ") + verb)) << run.out;
+    EXPECT_NE(run.out.find("Exit status: 0 "), std::string::npos) << verb;
+  }
+}
+
+}  // namespace
+}  // namespace fabrion

@@ -1,0 +1,79 @@
+// fabrion-cli recover: a project's documents from its firmware or bank file.
+#include <ostream>
+
+#include "firmware/image_file.h"
+#include "firmware/image_recovery.h"
+#include "platform/error.h"
+#include "tools/fabrion_cli/cli_verb.h"
+
+namespace fabrion::cli {
+namespace {
+
+constexpr const char* kRecoverHelp =
+    "Usage: fabrion-cli recover FILE PROJECT_DIR\n"
+    "\n"
+    "Writes PROJECT_DIR/pargen.xml and PROJECT_DIR/var.xml from the configuration image in\n"
+    "FILE, a composed firmware file (S-records) or a 16384-byte bank file (bank1.bin), so\n"
+    "that the image built from them equals the image in FILE apart from its build date and\n"
+    "time. The rows are the image's records up to the last one that is not all zero.\n"
+    "Mnemonics are not in the image: they are written empty. PROJECT_DIR and its bin folder\n"
+    "are made when missing.\n"
+    "\n"
+    "Prints on stdout the build date and time found in the image and the number of rows;\n"
+    "notes and reasons go to stderr.\n"
+    "\n"
+    "Exit status: 0 documents written; 1 refused, nothing written: PROJECT_DIR already\n"
+    "holds pargen.xml or var.xml, the image holds values the documents cannot express (each\n"
+    "named), or a document could not be written; 3 FILE holds no complete configuration\n"
+    "(a firmware file without all 512 records of bank 1, a record with a bad checksum, a\n"
+    "bank file of another size) or cannot be read; 2 usage.\n";
+
+int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
+  for (const auto& arg : args)
+    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (args.size() != 2) return Usage(err, "recover needs FILE PROJECT_DIR");
+  const std::string projectDir = WithoutTrailingSeparators(args[1]);
+
+  ConfigImage image{};
+  try {
+    image = ReadConfigImageFile(args[0]);
+  } catch (const Error& e) {
+    err << GeneralErrorText(e.what()) << '\n';
+    return kCliIncomplete;
+  }
+  if (const auto existing = ExistingDocument(projectDir)) {
+    err << "Refused: \"" << *existing
+        << "\" exists; recover writes only into a folder without pargen.xml and var.xml.\n";
+    return kCliFailed;
+  }
+  const Recovery recovery = RecoverDocuments(image);
+  if (!recovery.documents) {
+    err << "Refused: no documents of the program's form build this image:\n";
+    for (const std::string& refusal : recovery.refusals) err << "  " << refusal << '\n';
+    return kCliFailed;
+  }
+  const RecoveredDocuments& documents = *recovery.documents;
+  try {
+    WriteRecoveredDocuments(projectDir, documents);
+  } catch (const Error& e) {
+    err << GeneralErrorText(e.what()) << '\n';
+    return kCliFailed;
+  }
+  out << "Build date and time: " << documents.buildStamp << '\n';
+  out << "Rows: " << documents.rows.size() << '\n';
+  err << EmptyMnemonicsNote(documents.rows.size()) << '\n';
+  for (const std::string& note : documents.notes) err << note << '\n';
+  return kCliOk;
+}
+
+}  // namespace
+
+const Verb kRecoverVerb = {
+    "recover",
+    "fabrion-cli recover FILE PROJECT_DIR",
+    "write a project's documents from its firmware or bank file",
+    kRecoverHelp,
+    RunRecover,
+};
+
+}  // namespace fabrion::cli
