@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/about_dialog.h"
+#include "app/project_tools_menu.h"
 #include "documents/pargen_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
@@ -76,6 +77,7 @@ TFFabrioneFirmWare::TFFabrioneFirmWare(ProjectStore& store, Services services)
   LbButton1->setIcon(QIcon());
   LbButton1->setGeometry(kClientWidth - 27, 4, 21, 19);
   LbButton1->setStyleSheet(LbButton1->styleSheet() + "QPushButton { padding: 0px; }");
+  Tools = new ProjectToolsMenu(*this, store_, services_);
 
   Label6 = new QLabel(QString("<a href=\"%1\" style=\"color: rgb(128,128,128);"
                               " font-weight: bold; text-decoration: none\">%1</a>")

@@ -11,6 +11,7 @@ class QPushButton;
 namespace fabrion {
 
 class ProjectStore;
+class ProjectToolsMenu;
 class TFAbout2;
 class TFModifyFileSx;
 class TFPing;
@@ -62,6 +63,7 @@ class TFFabrioneFirmWare : public QWidget {
   QPushButton* CreateBin = nullptr;
   QPushButton* about = nullptr;
   QPushButton* LbButton1 = nullptr;
+  ProjectToolsMenu* Tools = nullptr;  // the menu button left of About
   QLabel* Label6 = nullptr;
   int PingStatus = 0;  // 0 no answer yet, 1 device found, 2 device not found
 

@@ -15,6 +15,7 @@
 #include "fakes/temp_folder.h"
 #include "platform/paths.h"
 #include "platform/profile_file.h"
+#include "program_run.h"
 #include "project/new_project_dialog.h"
 #include "widget_test_registry.h"
 
@@ -22,37 +23,12 @@ namespace fabrion {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Run;
 using test::ShownMessage;
+using test::WhenModalOpens;
 
 const QString kBase = QString::fromUtf8(kBaseTitle.data(), kBaseTitle.size());
 const QString kSep = QString(QChar(kPathSeparator));
-
-// One program run in a fresh program folder.
-struct Run {
-  test::TempFolder program;
-  test::FakePlatform platform;
-  ProjectStore store;
-  ProgramWindows windows;
-
-  void Start() { windows = CreateProgramWindows(store, platform.services(), program.str()); }
-  TFFabrioneFirmWare& main() { return *windows.main; }
-  std::string Projects() const { return program / "PROJECTS"; }
-};
-
-// Runs `act` on the modal dialog that the next exec() opens; a dialog the
-// act left open (a failed check returns early) is closed so no test hangs.
-template <typename Act>
-void WhenModalOpens(Act act) {
-  QTimer::singleShot(0, [act] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (!modal) {
-      QFAIL("no modal dialog opened");
-      return;
-    }
-    act(modal);
-    if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible()) dialog->done(0);
-  });
-}
 
 }  // namespace
 

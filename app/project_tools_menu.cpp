@@ -1,0 +1,161 @@
+#include "app/project_tools_menu.h"
+
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/compare_window.h"
+#include "app/main_window.h"
+#include "app/recover_project_dialog.h"
+#include "firmware/image_decoding.h"
+#include "firmware/image_diff.h"
+#include "firmware/image_file.h"
+#include "firmware/image_recovery.h"
+#include "firmware/project_report.h"
+#include "platform/atomic_file.h"
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/file_chooser.h"
+#include "platform/message_boxes.h"
+#include "platform/paths.h"
+#include "platform/qt/look.h"
+#include "platform/shell.h"
+#include "project/project_store.h"
+
+namespace fabrion {
+namespace {
+
+constexpr const char* kFirmwareFilter =
+    "Firmware or bank files (*.sx *.s19 *.s28 *.s37 *.srec *.mot *.bin);;All files (*)";
+constexpr int kMenuButtonX = 566 - 73;  // left of About (566 - 50) and "X" (566 - 27)
+
+QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+}  // namespace
+
+ProjectToolsMenu::ProjectToolsMenu(TFFabrioneFirmWare& main, ProjectStore& store, Services services)
+    : QObject(&main), main_(main), store_(store), services_(services) {
+  button_ = qt::MakeFlatButton(QString::fromUtf8("\xE2\x98\xB0"), QStyle::SP_CustomBase, &main);
+  button_->setIcon(QIcon());
+  button_->setGeometry(kMenuButtonX, 4, 21, 19);
+  button_->setStyleSheet(button_->styleSheet() +
+                         "QPushButton { padding: 0px; } QPushButton::menu-indicator { image: none; width: 0px; }");
+  button_->setToolTip("Recover, compare, report");
+  button_->setAccessibleName("Menu");
+
+  menu_ = new QMenu(button_);
+  connect(menu_->addAction(QString::fromUtf8("Recover project from firmware\xE2\x80\xA6")),
+          &QAction::triggered, this, &ProjectToolsMenu::RecoverClick);
+  connect(menu_->addAction(QString::fromUtf8("Compare with firmware\xE2\x80\xA6")),
+          &QAction::triggered, this, &ProjectToolsMenu::CompareClick);
+  connect(menu_->addAction(QString::fromUtf8("Project report\xE2\x80\xA6")), &QAction::triggered,
+          this, &ProjectToolsMenu::ReportClick);
+  button_->setMenu(menu_);
+}
+
+RecoverProjectDialog& ProjectToolsMenu::RecoverDialog() {
+  if (!recoverDialog_) recoverDialog_ = new RecoverProjectDialog(store_, services_, &main_);
+  return *recoverDialog_;
+}
+
+CompareWindow& ProjectToolsMenu::Compare() {
+  if (!compare_) compare_ = new CompareWindow(&main_);
+  return *compare_;
+}
+
+bool ProjectToolsMenu::HasProject() {
+  if (!store_.Fields().ProjectDir.empty()) return true;
+  services_.messages.ShowMessage("Project not valid");
+  return false;
+}
+
+void ProjectToolsMenu::RecoverClick() {
+  const auto file = services_.files.ChooseFileToOpen("Recover project from firmware",
+                                                     store_.Fields().ProjectsDir, kFirmwareFilter);
+  if (!file) return;
+  Recovery recovery;
+  try {
+    recovery = RecoverDocuments(ReadConfigImageFile(*file));
+  } catch (const Error& e) {
+    services_.messages.ShowGeneralError(e.what());
+    return;
+  }
+  if (!recovery.documents) {
+    std::string text = "No project can be recovered from \"" + *file +
+                       "\": no documents of the program's form build its image.";
+    for (const std::string& refusal : recovery.refusals) text += "\n" + refusal + ".";
+    services_.messages.ShowGeneralError(text);
+    return;
+  }
+  const RecoveredDocuments& documents = *recovery.documents;
+
+  RecoverProjectDialog& dialog = RecoverDialog();
+  dialog.SetDestination(store_.Fields().ProjectsDir);
+  dialog.SetProjectCreatedHook([this, &documents] {
+    try {
+      WriteRecoveredDocuments(store_.Fields().ProjectDir, documents);
+      return true;
+    } catch (const Error& e) {
+      services_.messages.ShowGeneralError(e.what());
+      return false;
+    }
+  });
+  const bool created = dialog.exec() == QDialog::Accepted;
+  dialog.SetProjectCreatedHook({});
+  main_.setWindowTitle(QString::fromStdString(store_.ChangedTitle()));
+  if (!created) return;
+
+  // As after New project: the Translate Table step follows the mode and the
+  // ping field the gateway's address.
+  const GeneralParameters& general = documents.general;
+  main_.SetTranslateTableEnabled(general.natMode);
+  main_.SetPingAddress(Utf8(general.ip[0] + "." + general.ip[1] + "." + general.ip[2] + "." + general.ip[3]));
+  std::string text = "Project \"" + store_.Fields().ProjectName + "\" recovered from \"" + *file +
+                     "\".\nBuild date and time in the image: " + documents.buildStamp + ".\n" +
+                     EmptyMnemonicsNote(documents.rows.size());
+  for (const std::string& note : documents.notes) text += "\n" + note;
+  services_.messages.ShowMessage(text);
+}
+
+void ProjectToolsMenu::CompareClick() {
+  if (!HasProject()) return;
+  const std::string& projectDir = store_.Fields().ProjectDir;
+  const auto file =
+      services_.files.ChooseFileToOpen("Compare with firmware", projectDir, kFirmwareFilter);
+  if (!file) return;
+  Differences differences;
+  try {
+    const Configuration firmware = ReadConfiguration(*file);
+    differences = CompareConfigurations(firmware, ReadConfiguration(projectDir));
+  } catch (const Error& e) {
+    services_.messages.ShowGeneralError(e.what());
+    return;
+  }
+  std::string text = "Firmware: " + *file + "\nProject: " + projectDir + "\n\n";
+  const std::size_t count = differences.configuration.size();
+  if (count == 0) {
+    text += "The same configuration: the gateway gets the project's configuration from this file "
+            "(its build date and time aside).\n";
+  } else {
+    text += std::to_string(count) + (count == 1 ? " difference" : " differences") +
+            ", the firmware's value first:\n";
+    for (const std::string& line : differences.configuration) text += line + "\n";
+  }
+  CompareWindow& window = Compare();
+  window.ShowText(Utf8(text));
+  window.exec();
+}
+
+void ProjectToolsMenu::ReportClick() {
+  if (!HasProject()) return;
+  const std::string& projectDir = store_.Fields().ProjectDir;
+  const std::string path = JoinPath(projectDir, kReportFileName);
+  try {
+    WriteFileAtomically(path, ProjectReportHtml(projectDir, services_.clock.Now()));
+  } catch (const Error& e) {
+    services_.messages.ShowGeneralError(e.what());
+    return;
+  }
+  services_.shell.OpenUrl(FileUrl(path));
+}
+
+}  // namespace fabrion

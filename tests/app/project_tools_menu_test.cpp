@@ -1,0 +1,172 @@
+// The main window's menu button and its three commands, driven with the fakes.
+#include "app/project_tools_menu.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/compare_window.h"
+#include "app/main_window.h"
+#include "app/recover_project_dialog.h"
+#include "documents/pargen_document.h"
+#include "firmware/config_image.h"
+#include "firmware/image_diff.h"
+#include "firmware/project_report.h"
+#include "firmware/firmware_files.h"
+#include "program_run.h"
+#include "widget_test_registry.h"
+
+namespace fabrion {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Run;
+using test::ShownMessage;
+using test::WhenModalOpens;
+
+const QString kBase = QString::fromUtf8(kBaseTitle.data(), kBaseTitle.size());
+
+// Types name into the Recover project dialog and presses OK.
+auto NameIt(const char* name) {
+  return [name](QWidget* modal) {
+    auto* dialog = qobject_cast<RecoverProjectDialog*>(modal);
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QString("Recover project"));
+    QTest::keyClicks(dialog->NameField(), name);
+    QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+  };
+}
+
+}  // namespace
+
+class ProjectToolsMenuTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void menuButtonStandsLeftOfAboutWithThreeCommands() {
+    Run run;
+    run.Start();
+    QCOMPARE(run.main().Tools->Button()->geometry(), QRect(493, 4, 21, 19));
+    QCOMPARE(run.main().size(), QSize(566, 206));
+    QStringList captions;
+    for (QAction* action : run.main().Tools->Menu()->actions()) captions << action->text();
+    QCOMPARE(captions, QStringList({QString::fromUtf8("Recover project from firmware\xE2\x80\xA6"),
+                                    QString::fromUtf8("Compare with firmware\xE2\x80\xA6"),
+                                    QString::fromUtf8("Project report\xE2\x80\xA6")}));
+  }
+
+  void recoverMakesANewCurrentProjectThatBuildsTheSameImage() {
+    Run run;
+    run.Start();
+    const std::string firmware = run.program / "New_ravelin.sx";
+    test::WriteFileBytes(firmware, test::JoinLines(test::ComposedFirmwareLines(test::SampleImage())));
+    fs::create_directories(run.Projects() + "/taken");
+
+    // A name already used is refused with New project's message; then a new one.
+    run.platform.files.answers = {firmware, firmware};
+    WhenModalOpens(NameIt("taken"));
+    run.main().Tools->RecoverClick();
+    QCOMPARE(run.platform.messages.Texts(),
+             std::vector<std::string>{"Name project not valid because directory already exists"});
+    run.platform.messages.Clear();
+    WhenModalOpens(NameIt("gw7"));
+    run.main().Tools->RecoverClick();
+
+    QCOMPARE(run.platform.files.calls.at(0).title, std::string("Recover project from firmware"));
+    QCOMPARE(run.platform.files.calls.at(0).start, run.Projects());
+    QCOMPARE(run.main().windowTitle(), kBase + " :gw7");
+    QCOMPARE(run.main().Edit1->text(), QString("192.168.1.10"));
+    QVERIFY(run.main().btn_Translate->isEnabled());
+    QCOMPARE(run.platform.messages.shown.size(), std::size_t(1));
+    QCOMPARE(run.platform.messages.shown[0].kind, ShownMessage::Plain);
+    QCOMPARE(run.platform.messages.shown[0].text,
+             "Project \"gw7\" recovered from \"" + firmware +
+                 "\".\nBuild date and time in the image: 2026-12-09 13:45:58.\nMnemonics are not "
+                 "in the image: the 2 rows of var.xml have empty mnemonics.");
+    ConfigImage image{};
+    QVERIFY(BuildConfigImage(run.Projects() + "/gw7", run.platform.clock, image).complete);
+    QVERIFY(SameConfiguration(image, test::SampleImage()));
+    QVERIFY(fs::is_directory(run.Projects() + "/gw7/bin"));
+  }
+
+  void recoverNamesAFileWithoutConfigurationAndAsksNoName() {
+    Run run;
+    run.Start();
+    const std::string file = run.program / "bank1.bin";
+    test::WriteFileBytes(file, "short");
+    run.platform.files.answers = {file};
+    run.main().Tools->RecoverClick();
+    run.main().Tools->RecoverClick();  // cancelled picker: nothing happens
+    QCOMPARE(run.platform.messages.shown,
+             (std::vector<ShownMessage>{
+                 {ShownMessage::GeneralError,
+                  "\"" + file + "\" holds no complete configuration: it holds no S-records, and a "
+                  "bank file holds 16384 bytes, not 5."}}));
+    QCOMPARE(run.main().windowTitle(), kBase);
+  }
+
+  void compareShowsTheDifferencesFirmwareFirstAndClosesWithEscape() {
+    Run run;
+    run.Start();
+    const std::string project = run.Projects() + "/gw";
+    fs::create_directories(project + "/bin");
+    WriteGeneralParameters(project + "/pargen.xml", GeneralParameters{});
+    test::WriteFileBytes(project + "/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
+    ConfigImage image{};
+    QVERIFY(BuildConfigImage(project, run.platform.clock, image).complete);
+    image[kIpOffset + 3] = 9;  // flashed before the address was changed
+    WriteBankBinary(project, image);
+    run.store.Fields().ProjectDir = project;
+    run.platform.files.answers = {project + "/bin/bank1.bin"};
+    QString shown;
+    bool closed = false;
+    WhenModalOpens([&](QWidget* modal) {
+      auto* window = qobject_cast<CompareWindow*>(modal);
+      QVERIFY(window);
+      shown = window->Text()->toPlainText();
+      QVERIFY(window->Text()->isReadOnly());
+      QTest::keyClick(window, Qt::Key_Escape);
+      closed = !window->isVisible();
+    });
+    run.main().Tools->CompareClick();
+    QVERIFY(closed);
+    QCOMPARE(shown, QString::fromUtf8(("Firmware: " + project + "/bin/bank1.bin\nProject: " + project +
+                                       "\n\n1 difference, the firmware's value first:\n"
+                                       "IP address 0.0.0.9 \xE2\x86\x92 0.0.0.0\n")
+                                          .c_str()));
+  }
+
+  void reportIsWrittenBesideTheDocumentsAndOpened() {
+    Run run;
+    run.Start();
+    const std::string project = run.Projects() + "/gw";
+    fs::create_directories(project);
+    WriteGeneralParameters(project + "/pargen.xml", GeneralParameters{});
+    run.store.Fields().ProjectDir = project;
+
+    run.main().Tools->ReportClick();  // no var.xml yet
+    QCOMPARE(run.platform.messages.shown.size(), std::size_t(1));
+    QCOMPARE(run.platform.messages.shown[0].kind, ShownMessage::GeneralError);
+    QVERIFY(run.platform.shell.opened.empty());
+
+    test::WriteFileBytes(project + "/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
+    run.main().Tools->ReportClick();
+    QCOMPARE(run.platform.shell.opened, std::vector<std::string>{FileUrl(project + "/report.html")});
+    QVERIFY(test::ReadFileBytes(project + "/report.html").starts_with("<!DOCTYPE html>"));
+
+    run.store.Fields().ProjectDir.clear();
+    run.platform.messages.Clear();
+    run.main().Tools->ReportClick();
+    run.main().Tools->CompareClick();
+    QCOMPARE(run.platform.messages.Texts(), (std::vector<std::string>{"Project not valid", "Project not valid"}));
+    QVERIFY(run.platform.files.calls.empty());
+  }
+};
+
+FABRION_WIDGET_TEST(ProjectToolsMenuTest);
+
+}  // namespace fabrion
+
+#include "project_tools_menu_test.moc"
