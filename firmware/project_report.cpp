@@ -35,9 +35,10 @@ tr { break-inside: avoid; page-break-inside: avoid; }
 th, td { border: 1px solid #c8c6ba; padding: 1.2mm 2mm; text-align: left; vertical-align: top; }
 th { background: #f0efe6; font-weight: bold; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }
+td.t { white-space: nowrap; }
 td.m { overflow-wrap: anywhere; }
-table.kv th { width: 38%; }
-.hash { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 8pt; overflow-wrap: anywhere; }
+table.kv tbody th { width: 32%; }
+.hash { font-family: "DejaVu Sans Mono", Consolas, monospace; font-size: 7.5pt; overflow-wrap: anywhere; }
 .bad { color: #a40000; font-weight: bold; }
 .good { color: #1d6b1d; font-weight: bold; }
 ul { margin: 1mm 0; padding-left: 6mm; }
@@ -109,7 +110,7 @@ void TableSection(Html& html, const std::vector<TMyRec>& rows,
     const TMyRec record = i < rows.size() ? rows[i] : TMyRec{};
     html.Raw("<tr>");
     html.Element("td", std::to_string(i + 1), "n");
-    html.Element("td", DataTypeWords(record.DataType));
+    html.Element("td", DataTypeWords(record.DataType), "t");
     html.Element("td", std::to_string(record.RtuAddress), "n");
     html.Element("td", DottedAddress(record.DeviceIp), "n");
     html.Element("td", std::to_string(record.TcpAddress), "n");
