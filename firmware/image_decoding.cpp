@@ -177,11 +177,6 @@ std::optional<std::string> CommunityNameText(const CommunityName& field) {
   return text;
 }
 
-std::string DottedAddress(const std::array<std::uint8_t, 4>& o) {
-  return std::to_string(o[0]) + "." + std::to_string(o[1]) + "." + std::to_string(o[2]) + "." +
-         std::to_string(o[3]);
-}
-
 std::string DataTypeWords(int code) {
   if (const auto name = DataTypeName(code)) return std::string(*name);
   return "data type " + std::to_string(code) + " (none the gateway knows)";

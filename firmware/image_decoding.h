@@ -79,8 +79,6 @@ std::vector<ValueWords> RecordFieldWords(const TMyRec& record);
 // "Holding Register, RTU address 100, device 192.168.1.20, TCP address 0, 10 points".
 std::string RecordWords(const TMyRec& record);
 
-std::string DottedAddress(const std::array<std::uint8_t, 4>& octets);
-
 // "Holding Register", or "data type 9 (none the gateway knows)".
 std::string DataTypeWords(int code);
 

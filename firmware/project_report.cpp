@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "documents/pargen_document.h"
+#include "documents/mapping_checks.h"
 #include "documents/var_document.h"
 #include "firmware/firmware_composer.h"
 #include "firmware/image_decoding.h"
@@ -95,9 +95,9 @@ void GeneralSection(Html& html, const ImageGeneral& general) {
   html.Raw("</tbody>\n</table>\n");
 }
 
-void TableSection(Html& html, const std::vector<TMyRec>& rows,
+// Rows 1 to count: var.xml's rows, and any record the image holds past them.
+void TableSection(Html& html, const std::vector<TMyRec>& rows, std::size_t count,
                   const std::vector<std::string>& mnemonics) {
-  const std::size_t count = std::max(rows.size(), mnemonics.size());
   html.Raw("<h2>Translate table</h2>\n");
   if (count == 0) {
     html.Raw("<p>The translate table has no rows.</p>\n");
@@ -121,10 +121,17 @@ void TableSection(Html& html, const std::vector<TMyRec>& rows,
   html.Raw("</tbody>\n</table>\n");
 }
 
-// The warnings the mapping checks give for the table.
-std::vector<std::string> MappingWarningTexts(const std::vector<TMyRec>& /*rows*/,
-                                             const GeneralParameters& /*general*/) {
-  return {};
+// The mapping checks over the rows and the gateway's network as the image
+// holds them, so the warnings speak of the values the report shows.
+std::vector<std::string> MappingWarningTexts(const std::vector<TMyRec>& rows, std::size_t count,
+                                             const ImageGeneral& general) {
+  std::vector<NumberedRow> numbered;
+  for (std::size_t i = 0; i < count; ++i)
+    numbered.push_back({static_cast<int>(i + 1), i < rows.size() ? rows[i] : TMyRec{}});
+  const GatewayNetwork network{general.ip, general.subnet, general.gateway};
+  std::vector<std::string> texts;
+  for (const MappingWarning& warning : CheckMapping(numbered, network)) texts.push_back(warning.text);
+  return texts;
 }
 
 void WarningsSection(Html& html, const std::vector<std::string>& warnings) {
@@ -245,9 +252,9 @@ std::string ProjectReportHtml(std::string_view projectDir, const LocalDateTime& 
   html.Raw("\n");
 
   GeneralSection(html, decoded.general);
-  TableSection(html, decoded.rows, *project.mnemonics);
-  const GeneralParameters general = ReadGeneralParameters(JoinPath(projectDir, "pargen.xml"));
-  WarningsSection(html, MappingWarningTexts(decoded.rows, general));
+  const std::size_t rows = std::max(decoded.rows.size(), project.mnemonics->size());
+  TableSection(html, decoded.rows, rows, *project.mnemonics);
+  WarningsSection(html, MappingWarningTexts(decoded.rows, rows, decoded.general));
   FilesSection(html, projectDir, project.image);
   html.Raw("</body>\n</html>\n");
   return html.Take();

@@ -479,9 +479,4 @@ std::string RowReason(const RowCheck& result) {
   return result.message;
 }
 
-std::string DottedAddress(const std::array<std::uint8_t, 4>& octets) {
-  return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
-         std::to_string(octets[2]) + "." + std::to_string(octets[3]);
-}
-
 }  // namespace fabrion

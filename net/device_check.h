@@ -81,7 +81,4 @@ std::string FirstValues(const RowCheck& result, std::size_t shown);
 // The reason in words: "exception 2 (Illegal data address)" or the message.
 std::string RowReason(const RowCheck& result);
 
-// The row as the address of a device: "127.0.0.1".
-std::string DottedAddress(const std::array<std::uint8_t, 4>& octets);
-
 }  // namespace fabrion
