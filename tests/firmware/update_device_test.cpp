@@ -135,10 +135,11 @@ class UpdateDeviceTest : public QObject {
     const QString report = QString::fromUtf8(standin.readAllStandardOutput());
     QCOMPARE(standin.exitCode(), 0);
     QVERIFY2(report.contains("Result: the file passed every check."), qPrintable(report));
-    QVERIFY2(report.contains("  IP 192.168.1.10\n"), qPrintable(report));
-    QVERIFY2(report.contains("  9600 baud, parity none\n"), qPrintable(report));
+    QVERIFY2(report.contains("  IP address 192.168.1.10\n"), qPrintable(report));
+    QVERIFY2(report.contains("  Baud rate 9600\n  Parity None\n"), qPrintable(report));
     QVERIFY2(report.contains("Translate table: 1 row\n"
-                             "  Row 1: Holding Register, RTU 100 to device 192.168.1.20 at 0, 10 points\n"),
+                             "  Row 1: Holding Register, RTU address 100, device 192.168.1.20, "
+                             "TCP address 0, 10 points\n"),
              qPrintable(report));
   }
 
