@@ -159,7 +159,7 @@ std::optional<std::string> ExistingDocument(std::string_view projectDir) {
   for (const char* name : {"pargen.xml", "var.xml"}) {
     const std::string path = JoinPath(projectDir, name);
     std::error_code ec;
-    if (std::filesystem::exists(ToFsPath(path), ec) || ec) return path;
+    if (std::filesystem::exists(ToFsPath(path), ec)) return path;
   }
   return std::nullopt;
 }
