@@ -7,19 +7,11 @@
 
 #include "firmware/firmware_check.h"
 #include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace fabrion {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-[[noreturn]] void CannotOpen(std::string_view path, int error_number) {
-  throw Error("Cannot open file \"" + std::string(path) + "\". " + SystemErrorText(error_number));
-}
 
 [[noreturn]] void NoConfiguration(std::string_view path, const std::string& why) {
   throw Error("\"" + std::string(path) + "\" holds no complete configuration: " + why + ".");
@@ -34,14 +26,11 @@ std::string HexAddress(std::uint32_t address) {
 }  // namespace
 
 ConfigImage ReadConfigImageFile(std::string_view path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenRegularFile(path), &std::fclose);
   std::error_code ec;
-  const std::filesystem::path file = ToFsPath(path);
-  if (std::filesystem::is_directory(file, ec)) CannotOpen(path, EISDIR);
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec) CannotOpen(path, ec.value());
-  errno = 0;
-  File in(OpenFile(path, "rb"));
-  if (!in) CannotOpen(path, errno ? errno : EACCES);
+  const std::uintmax_t size = std::filesystem::file_size(ToFsPath(path), ec);
+  if (ec)
+    throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(ec.value()));
 
   ConfigImage image{};
   if (size == kConfigImageSize) {

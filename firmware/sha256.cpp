@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -23,10 +24,6 @@ constexpr std::uint32_t kRound[64] = {
     0xc67178f2};
 
 constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -103,11 +100,7 @@ std::string Sha256Hex(std::string_view bytes) {
 }
 
 std::string Sha256HexOfFile(std::string_view path) {
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> in(OpenFile(path, "rb"));
-  if (!in)
-    throw Error("Cannot open file \"" + std::string(path) + "\". " +
-                SystemErrorText(errno ? errno : EACCES));
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(OpenRegularFile(path), &std::fclose);
   Sha256 sha;
   char chunk[65536];
   std::size_t n;
