@@ -2,14 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "documents/pargen_document.h"
-#include "documents/var_document.h"
-#include "fakes/temp_folder.h"
 #include "fakes/translate_rows.h"
 #include "firmware_files.h"
-#include "platform/error.h"
 
 namespace fabrion {
 namespace {
@@ -124,28 +118,6 @@ TEST(CompareConfigurations, ListsMnemonicsOfMatchedRowsApart) {
             "Row 2, now row 3: mnemonic \"Valve\" \xE2\x86\x92 \"Valve <2>\"");
   a.mnemonics.reset();
   EXPECT_EQ(CompareConfigurations(a, b).mnemonics, Lines{});
-}
-
-TEST(ReadConfiguration, BuildsAProjectsImageWithItsMnemonicsAndRefusesABrokenOne) {
-  test::TempFolder folder;
-  const std::string project = folder / "gw";
-  std::filesystem::create_directories(project);
-  WriteGeneralParameters(project + "/pargen.xml", GeneralParameters{});
-  WriteTable(project + "/var.xml", {Record(3, 1, {1, 2, 3, 4}, 5, 6, "Tank & level")});
-  const Configuration c = ReadConfiguration(project);
-  EXPECT_EQ(c.mnemonics, Lines{"Tank & level"});
-  EXPECT_EQ(c.image[0], 3);
-  EXPECT_EQ(c.image[kAddressRtuOffset], 1);
-
-  test::WriteFileBytes(project + "/pargen.xml", "<General_Parameter><TCP_IP1>x</TCP_IP1>");
-  try {
-    ReadConfiguration(project);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_TRUE(std::string(e.what()).starts_with("The configuration image is incomplete: \"" +
-                                                  project + "/pargen.xml\" is not well-formed"))
-        << e.what();
-  }
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "fakes/temp_folder.h"
 #include "firmware/srecord_line.h"
 #include "firmware_files.h"
@@ -62,23 +60,6 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
     } catch (const Error& e) {
       EXPECT_EQ(std::string(e.what()), "\"" + path + "\" holds no complete configuration: " + c.why + ".")
           << c.name;
-    }
-  }
-}
-
-TEST(ReadConfigImageFile, NamesAFileThatCannotBeOpened) {
-  test::TempFolder folder;
-  std::filesystem::create_directory(folder / "bin");
-  const std::pair<std::string, const char*> cases[] = {
-      {folder / "none.sx", "No such file or directory"},
-      {folder / "bin", "Is a directory"},
-  };
-  for (const auto& [path, why] : cases) {
-    try {
-      ReadConfigImageFile(path);
-      ADD_FAILURE() << path << ": no error";
-    } catch (const Error& e) {
-      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + path + "\". " + why);
     }
   }
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <random>
 
 #include "fakes/temp_folder.h"
@@ -10,7 +9,6 @@
 #include "firmware/image_diff.h"
 #include "firmware_files.h"
 #include "platform/clock.h"
-#include "platform/paths.h"
 
 namespace fabrion {
 namespace {
@@ -154,32 +152,6 @@ TEST(RecoverDocuments, NeverGivesDocumentsThatBuildAnotherImage) {
     EXPECT_TRUE(SameConfiguration(RebuiltFromFiles(*recovery.documents), image));
   }
   EXPECT_GE(recovered, 150);
-}
-
-TEST(WriteRecoveredDocuments, MakesTheFoldersAndIsRefusedOverDocuments) {
-  test::TempFolder folder;
-  const std::string project = folder / "a/b";
-  EXPECT_EQ(ExistingDocument(project), std::nullopt);
-  const Recovery recovery = RecoverDocuments(ConfigImage{[] {
-    ConfigImage image{};
-    image[kAddressRtuOffset] = 1;
-    return image;
-  }()});
-  ASSERT_TRUE(recovery.documents);
-  WriteRecoveredDocuments(project, *recovery.documents);
-  EXPECT_TRUE(DirectoryExists(JoinPath(project, "bin")));
-  EXPECT_EQ(test::ReadFileBytes(JoinPath(project, "var.xml")), "<TCP_MASTER_TO_RTU_SLAVE/>");
-  EXPECT_EQ(ExistingDocument(project), JoinPath(project, "pargen.xml"));
-  std::filesystem::remove(JoinPath(project, "pargen.xml"));
-  EXPECT_EQ(ExistingDocument(project), JoinPath(project, "var.xml"));
-}
-
-TEST(EmptyMnemonicsNote, CountsTheRows) {
-  EXPECT_EQ(EmptyMnemonicsNote(0), "Mnemonics are not in the image (var.xml has no rows).");
-  EXPECT_EQ(EmptyMnemonicsNote(1),
-            "Mnemonics are not in the image: the 1 row of var.xml has an empty mnemonic.");
-  EXPECT_EQ(EmptyMnemonicsNote(1400),
-            "Mnemonics are not in the image: the 1400 rows of var.xml have empty mnemonics.");
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include "firmware/firmware_composer.h"
 #include "firmware/sha256.h"
 #include "firmware_files.h"
-#include "platform/error.h"
 
 namespace fabrion {
 namespace {
@@ -142,17 +141,6 @@ TEST_F(ProjectReport, TellsWhetherBankAndFirmwareFileStillMatchTheDocuments) {
                        "&quot;kombri&quot;</li>\n</ul>\n</td>"),
             std::string::npos)
       << stale;
-}
-
-TEST_F(ProjectReport, RefusesDocumentsThatBuildNoCompleteImage) {
-  std::filesystem::remove(project + "/var.xml");
-  try {
-    ProjectReportHtml(project, kReportTime);
-    FAIL() << "no error";
-  } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "The configuration image is incomplete: Cannot open file \"" +
-                                         project + "/var.xml\". No such file or directory");
-  }
 }
 
 TEST(FileUrl, EncodesEveryByteOutsideThePlainSet) {
