@@ -31,11 +31,6 @@ std::vector<RowTexts> RowsOf(const pugi::xml_document& document) {
 
 }  // namespace
 
-std::string DottedAddress(const std::array<std::uint8_t, 4>& octets) {
-  return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." +
-         std::to_string(octets[2]) + "." + std::to_string(octets[3]);
-}
-
 std::string TranslateTableXml(const std::vector<TMyRec>& rows) {
   pugi::xml_document document;
   pugi::xml_node root = document.append_child(kRootName);

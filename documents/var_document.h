@@ -43,9 +43,6 @@ struct RowTexts {
   bool complete() const { return values.size() == kRowAttributes.size(); }
 };
 
-// A device's address in the dotted form the user reads: "192.168.1.125".
-std::string DottedAddress(const std::array<std::uint8_t, 4>& octets);
-
 // The document's exact bytes for these rows.
 std::string TranslateTableXml(const std::vector<TMyRec>& rows);
 

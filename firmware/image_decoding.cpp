@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "documents/data_types.h"
+#include "documents/ip_address.h"
 
 namespace fabrion {
 namespace {
@@ -138,9 +139,9 @@ bool IsBuildStampOffset(std::size_t offset) {
 
 std::vector<ValueWords> GeneralParameterWords(const ImageGeneral& g) {
   return {
-      {"IP address", DottedAddress(g.ip)},
-      {"Subnet mask", DottedAddress(g.subnet)},
-      {"Default gateway", DottedAddress(g.gateway)},
+      {"IP address", DottedIp(g.ip)},
+      {"Subnet mask", DottedIp(g.subnet)},
+      {"Default gateway", DottedIp(g.gateway)},
       {"TCP port", std::to_string(g.tcpPort)},
       {"SNMP community (public)", CommunityNameWords(g.snmpPublic)},
       {"SNMP community (private)", CommunityNameWords(g.snmpPrivate)},
@@ -185,14 +186,14 @@ std::string DataTypeWords(int code) {
 std::vector<ValueWords> RecordFieldWords(const TMyRec& r) {
   return {{"data type", DataTypeWords(r.DataType)},
           {"RTU address", std::to_string(r.RtuAddress)},
-          {"device", DottedAddress(r.DeviceIp)},
+          {"device", DottedIp(r.DeviceIp)},
           {"TCP address", std::to_string(r.TcpAddress)},
           {"points", std::to_string(r.PointCount)}};
 }
 
 std::string RecordWords(const TMyRec& r) {
   return DataTypeWords(r.DataType) + ", RTU address " + std::to_string(r.RtuAddress) +
-         ", device " + DottedAddress(r.DeviceIp) + ", TCP address " +
+         ", device " + DottedIp(r.DeviceIp) + ", TCP address " +
          std::to_string(r.TcpAddress) + ", " + std::to_string(r.PointCount) +
          (r.PointCount == 1 ? " point" : " points");
 }

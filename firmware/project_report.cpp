@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "documents/ip_address.h"
 #include "documents/mapping_checks.h"
 #include "documents/var_document.h"
 #include "firmware/firmware_composer.h"
@@ -112,7 +113,7 @@ void TableSection(Html& html, const std::vector<TMyRec>& rows, std::size_t count
     html.Element("td", std::to_string(i + 1), "n");
     html.Element("td", DataTypeWords(record.DataType), "t");
     html.Element("td", std::to_string(record.RtuAddress), "n");
-    html.Element("td", DottedAddress(record.DeviceIp), "n");
+    html.Element("td", DottedIp(record.DeviceIp), "n");
     html.Element("td", std::to_string(record.TcpAddress), "n");
     html.Element("td", std::to_string(record.PointCount), "n");
     html.Element("td", i < mnemonics.size() ? mnemonics[i] : std::string(), "m");

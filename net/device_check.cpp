@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "documents/ip_address.h"
 #include "platform/error.h"
 #include "platform/tcp_sockets.h"
 
@@ -253,7 +254,7 @@ void Checker::GroupRows() {
 
 void Checker::Connect(Device& device) {
   if (!IsDeviceAddress(device.address)) {
-    const std::string text = DottedAddress(device.address) + " is not the address of a device";
+    const std::string text = DottedIp(device.address) + " is not the address of a device";
     EndDevice(device, RowStatus::kError, text, text);
     return;
   }
@@ -273,7 +274,7 @@ void Checker::ConnectEnded(Device& device) {
     ConnectFailed(device, error);
     return;
   }
-  modbus_t* context = modbus_new_tcp(DottedAddress(device.address).c_str(), settings_.port);
+  modbus_t* context = modbus_new_tcp(DottedIp(device.address).c_str(), settings_.port);
   if (context == nullptr) {
     const std::string text = "cannot set up Modbus: " + FailureText(FailureCode());
     EndDevice(device, RowStatus::kError, text, text);

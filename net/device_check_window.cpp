@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "documents/data_types.h"
+#include "documents/ip_address.h"
 #include "platform/qt/look.h"
 
 namespace fabrion {
@@ -164,7 +165,7 @@ void DeviceCheckWindow::CheckRows(std::vector<TMyRec> rows) {
     ResultList->setItem(i, kLineColumn, Cell(QString::number(i + 1)));
     const std::string_view type = DataTypeName(row.DataType).value_or("");
     ResultList->setItem(i, kTypeColumn, Cell(QString::fromUtf8(type.data(), type.size())));
-    ResultList->setItem(i, kDeviceColumn, Cell(QString::fromStdString(DottedAddress(row.DeviceIp))));
+    ResultList->setItem(i, kDeviceColumn, Cell(QString::fromStdString(DottedIp(row.DeviceIp))));
     ResultList->setItem(i, kAddressColumn, Cell(QString::number(row.TcpAddress)));
     ResultList->setItem(i, kCountColumn, Cell(QString::number(row.PointCount)));
     for (int column : {kStatusColumn, kValuesColumn, kReasonColumn}) ResultList->setItem(i, column, Cell({}));

@@ -1,5 +1,6 @@
 // Real Modbus TCP conversations, only with devices of the test itself on
 // 127.0.0.0/8.
+#include "documents/ip_address.h"
 #include "net/device_check.h"
 
 #include <gtest/gtest.h>
@@ -154,7 +155,7 @@ TEST(DeviceCheck, SendsNothingToWhatIsNoDeviceAddress) {
        {std::array<std::uint8_t, 4>{0, 0, 0, 0}, {224, 0, 0, 1}, {255, 255, 255, 255}}) {
     const auto results = CheckDevices({Record(3, 0, ip, 0, 1, "")}, On(502));
     EXPECT_EQ(results[0],
-              Status(RowStatus::kError, DottedAddress(ip) + " is not the address of a device"));
+              Status(RowStatus::kError, DottedIp(ip) + " is not the address of a device"));
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "documents/data_types.h"
 #include "documents/integer_rule.h"
+#include "documents/ip_address.h"
 #include "documents/xml_parse_error.h"
 #include "editors/translate_table_checks.h"
 #include "net/device_check.h"
@@ -160,7 +161,7 @@ std::string TypeName(const TMyRec& row) {
 
 std::string JsonObject(std::size_t index, const TMyRec& row, const RowCheck& result) {
   std::string json = "{\"row\": " + std::to_string(index + 1) +
-                     ", \"device\": " + JsonString(DottedAddress(row.DeviceIp)) +
+                     ", \"device\": " + JsonString(DottedIp(row.DeviceIp)) +
                      ", \"type\": " + JsonString(TypeName(row)) +
                      ", \"address\": " + std::to_string(row.TcpAddress) +
                      ", \"count\": " + std::to_string(row.PointCount) +
@@ -180,7 +181,7 @@ std::string JsonObject(std::size_t index, const TMyRec& row, const RowCheck& res
 // "row 3, Holding Register, 127.0.0.1, address 10, 2 points: ok, values 7 8"
 std::string WordsLine(std::size_t index, const TMyRec& row, const RowCheck& result) {
   std::string line = "row " + std::to_string(index + 1) + ", " + TypeName(row) + ", " +
-                     DottedAddress(row.DeviceIp) + ", address " + std::to_string(row.TcpAddress) +
+                     DottedIp(row.DeviceIp) + ", address " + std::to_string(row.TcpAddress) +
                      ", " + std::to_string(row.PointCount) +
                      (row.PointCount == 1 ? " point: " : " points: ");
   switch (result.status) {
