@@ -9,6 +9,7 @@
 
 #include "platform/error.h"
 #include "platform/icmp_message.h"
+#include "platform/tcp_sockets.h"
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -67,18 +68,6 @@ std::string RequestData(const std::string& data) {
 }
 
 #ifdef _WIN32
-
-// getaddrinfo needs Winsock started in this process.
-class WinsockSession {
- public:
-  WinsockSession() {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw Error("Cannot start Windows Sockets");
-  }
-  ~WinsockSession() { WSACleanup(); }
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
-};
 
 // The statuses of an ICMP error about the request: the device did not answer.
 bool IsIcmpErrorStatus(unsigned long status) {
@@ -194,7 +183,7 @@ IcmpEchoClient::IcmpEchoClient(IcmpSocketKind kind) : kind_(kind) {
 #ifdef _WIN32
 
 void IcmpEchoClient::Echo(const EchoRequest& request, const ReplyHandler& onReply) {
-  WinsockSession winsock;
+  SocketLayer winsock;  // getaddrinfo needs Windows Sockets started
   const Ipv4Address target = Resolve(request.host);
   IcmpHandle icmp;
   std::string data = RequestData(request.data);
