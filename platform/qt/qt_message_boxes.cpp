@@ -2,47 +2,53 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <memory>
 
 namespace fabrion::qt {
 namespace {
 
-void Show(const QString& title, QMessageBox::Icon icon, const std::string& text) {
-  QMessageBox box(icon, title, QString::fromStdString(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.exec();
+QString ApplicationTitle() {
+  return QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size());
+}
+
+// A box over the active window. Its text is shown as it is: a quoted cell or
+// name that looks like markup ("<b>10.0.0.300</b>") must reach the user with
+// its tags.
+std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& title,
+                                     const std::string& text,
+                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
+  auto box = std::make_unique<QMessageBox>(icon, title, QString::fromStdString(text), buttons,
+                                           QApplication::activeWindow());
+  box->setTextFormat(Qt::PlainText);
+  return box;
 }
 
 }  // namespace
 
 void QtMessageBoxes::ShowMessage(const std::string& text) {
-  Show(QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
-       QMessageBox::NoIcon, text);
+  MakeBox(QMessageBox::NoIcon, ApplicationTitle(), text)->exec();
 }
 
 void QtMessageBoxes::ShowError(const std::string& text) {
-  Show(QStringLiteral("Error"), QMessageBox::Critical, text);
+  MakeBox(QMessageBox::Critical, QStringLiteral("Error"), text)->exec();
 }
 
 void QtMessageBoxes::ShowGeneralError(const std::string& text) {
-  Show(QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
-       QMessageBox::Critical, GeneralErrorText(text));
+  MakeBox(QMessageBox::Critical, ApplicationTitle(), GeneralErrorText(text))->exec();
 }
 
 void QtMessageBoxes::ShowErrorDetails(const std::string& text, const std::string& details) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QString::fromStdString(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
-  if (!details.empty()) box.setDetailedText(QString::fromStdString(details));
-  box.exec();
+  const auto box = MakeBox(QMessageBox::Critical, QStringLiteral("Error"), text);
+  if (!details.empty()) box->setDetailedText(QString::fromStdString(details));
+  box->exec();
 }
 
 bool QtMessageBoxes::AskYesNo(const std::string& text) {
-  QMessageBox box(QMessageBox::Question,
-                  QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()),
-                  QString::fromStdString(text), QMessageBox::Yes | QMessageBox::No,
-                  QApplication::activeWindow());
-  box.setDefaultButton(QMessageBox::No);
-  box.setEscapeButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  const auto box =
+      MakeBox(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No);
+  box->setDefaultButton(QMessageBox::No);
+  box->setEscapeButton(QMessageBox::No);
+  return box->exec() == QMessageBox::Yes;
 }
 
 }  // namespace fabrion::qt

@@ -1,5 +1,5 @@
 #pragma once
-// The message boxes as modal QMessageBox windows.
+// The message boxes as modal QMessageBox windows, their texts plain.
 #include "platform/message_boxes.h"
 
 namespace fabrion::qt {

@@ -60,7 +60,9 @@ StandinWindow::StandinWindow(const StandinReport& report, QWidget* parent) : QWi
 
   port_ = new QLabel(report.port.empty() ? QStringLiteral("(none)") : QString::fromStdString(report.port), this);
   port_->setFont(qt::ProgramFont(8, true));
+  // The file's path holds the project's name: shown as it is, never as markup.
   file_ = new QLabel(QString::fromStdString(report.file), this);
+  file_->setTextFormat(Qt::PlainText);
   file_->setWordWrap(true);
   file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* form = new QFormLayout;
@@ -68,6 +70,7 @@ StandinWindow::StandinWindow(const StandinReport& report, QWidget* parent) : QWi
   form->addRow("Firmware file:", file_);
 
   verdict_ = new QLabel(QString::fromStdString(report.verdict), this);
+  verdict_->setTextFormat(Qt::PlainText);
   verdict_->setWordWrap(true);
   verdict_->setFont(qt::ProgramFont(8, true));
   verdict_->setStyleSheet(report.passed ? "color: rgb(20, 110, 40);" : "color: rgb(170, 30, 30);");
