@@ -3,39 +3,15 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
+#include <QShowEvent>
 
+#include "app/application_icon.h"
 #include "app/main_window.h"
 #include "platform/qt/look.h"
 #include "platform/shell.h"
 
 namespace fabrion {
-namespace {
-
-// A simple drawn mark: two linked nodes (the serial and the Ethernet side)
-// on a rounded tile.
-QPixmap DrawLogo(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  QPainterPath tile;
-  tile.addRoundedRect(QRectF(2, 2, size - 4, size - 4), 12, 12);
-  p.fillPath(tile, QColor(46, 92, 138));
-  p.setPen(QPen(QColor(248, 247, 237), 4, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(QPointF(size * 0.28, size * 0.62), QPointF(size * 0.72, size * 0.38));
-  p.setBrush(QColor(248, 247, 237));
-  p.setPen(Qt::NoPen);
-  p.drawEllipse(QPointF(size * 0.28, size * 0.62), size * 0.12, size * 0.12);
-  p.setBrush(QColor(240, 180, 60));
-  p.drawEllipse(QPointF(size * 0.72, size * 0.38), size * 0.12, size * 0.12);
-  return pixmap;
-}
-
-}  // namespace
-
 TFAbout2::TFAbout2(Services services, QWidget* parent) : QDialog(parent), services_(services) {
   setWindowTitle("About...");
   qt::MakeToolWindow(this, 391, 145);
@@ -43,7 +19,7 @@ TFAbout2::TFAbout2(Services services, QWidget* parent) : QDialog(parent), servic
 
   logo_ = new QLabel(this);
   logo_->setGeometry(12, 12, 81, 81);
-  logo_->setPixmap(DrawLogo(81));
+  logo_->setPixmap(ApplicationPicture(81));
   logo_->setCursor(Qt::PointingHandCursor);
   logo_->installEventFilter(this);
 

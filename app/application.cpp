@@ -1,6 +1,9 @@
 #include "app/application.h"
 
+#include <QApplication>
+
 #include "app/about_dialog.h"
+#include "app/application_icon.h"
 #include "documents/var_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
@@ -11,6 +14,13 @@
 #include "project/new_project_dialog.h"
 
 namespace fabrion {
+
+void SetUpApplication() {
+  QApplication::setApplicationName(
+      QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()));
+  QGuiApplication::setDesktopFileName(kDesktopEntryName);
+  QApplication::setWindowIcon(ApplicationIcon());
+}
 
 ProgramWindows CreateProgramWindows(ProjectStore& store, Services services,
                                     const std::string& programDir) {

@@ -14,6 +14,14 @@
 
 namespace fabrion {
 
+// The name of the desktop entry the installer writes ("fabrion.desktop").
+inline constexpr const char* kDesktopEntryName = "fabrion";
+
+// Before the first window: the application title (the class of its windows),
+// its desktop entry and its icon on every window. No display name is set:
+// window systems would append it to every title.
+void SetUpApplication();
+
 // The windows of one run; the main window owns the dialogs.
 struct ProgramWindows {
   std::unique_ptr<TFFabrioneFirmWare> main;

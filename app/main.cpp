@@ -8,9 +8,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(fabrion::kApplicationTitle.data(),
-                                                     fabrion::kApplicationTitle.size()));
-  QApplication::setApplicationDisplayName(QApplication::applicationName());
+  fabrion::SetUpApplication();
 
   fabrion::qt::QtMessageBoxes messages;
   fabrion::qt::QtShell shell;

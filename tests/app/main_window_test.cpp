@@ -256,6 +256,8 @@ class AboutDialogTest : public QObject {
                                "Document Code :", "KD30551"})
       QVERIFY2(texts.contains(wanted), wanted);
     about.show();
+    // The program's icon is the logo: the blue tile, drawn from the program's own copy.
+    QCOMPARE(about.Logo()->pixmap().toImage().pixelColor(40, 8), QColor(0x2e, 0x5c, 0x8a));
     QTest::mouseClick(about.Logo(), Qt::LeftButton);
     QCOMPARE(platform.shell.opened, std::vector<std::string>{kMakerUrl});
     QTest::mouseClick(about.OkButton(), Qt::LeftButton);
