@@ -128,7 +128,6 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
 
   BitBtn1 = qt::MakeFlatButton("OK", QStyle::SP_DialogOkButton, content);
   BitBtn1->setGeometry(kRightGroupX + kGroupWidth - 168, kBelowGroups - 2, 80, 25);
-  BitBtn1->setDefault(true);
   BitBtn2 = qt::MakeFlatButton("Cancel", QStyle::SP_DialogCancelButton, content);
   BitBtn2->setGeometry(kRightGroupX + kGroupWidth - 80, kBelowGroups - 2, 80, 25);
 
@@ -144,6 +143,7 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
 
   ScrollBox->setWidget(content);
   qt::ApplyLook(this);
+  qt::SetDefaultButton(this, BitBtn1);  // now that the buttons are inside the dialog
 
   QWidget* order[] = {RoutingMode, NatMode, E_IP1,  E_IP2,  E_IP3,  E_IP4,      E_SUB1, E_SUB2,
                       E_SUB3,      E_SUB4,  CB_Baud, CB_Par, E_Time, SE_Address, E_Offset, BitBtn1,

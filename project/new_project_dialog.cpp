@@ -25,9 +25,9 @@ TFsaveproj::TFsaveproj(ProjectStore& store, Services services, QWidget* parent)
   name_->setStyleSheet("QLineEdit { background: white; border: 1px solid rgb(190, 188, 172); }");
   ok_ = qt::MakeFlatButton("OK", QStyle::SP_DialogOkButton, this);
   ok_->setGeometry(160, 58, 69, 23);
-  ok_->setDefault(true);
   cancel_ = qt::MakeFlatButton("Cancel", QStyle::SP_DialogCancelButton, this);
   cancel_->setGeometry(239, 58, 69, 23);
+  qt::SetDefaultButton(this, ok_);
 
   connect(ok_, &QPushButton::clicked, this, &TFsaveproj::BitBtn1Click);
   connect(cancel_, &QPushButton::clicked, this, &TFsaveproj::BitBtn2Click);

@@ -1,6 +1,7 @@
 #include "platform/qt/look.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QPalette>
@@ -47,6 +48,12 @@ void CentreOnScreen(QWidget* window) {
   QRect area = screen->availableGeometry();
   QSize size = window->frameGeometry().size();
   window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void SetDefaultButton(QDialog* dialog, QPushButton* ok) {
+  Q_ASSERT(ok->window() == dialog);
+  for (QPushButton* button : dialog->findChildren<QPushButton*>()) button->setAutoDefault(true);
+  ok->setDefault(true);
 }
 
 QPushButton* MakeFlatButton(const QString& caption, QStyle::StandardPixmap picture,

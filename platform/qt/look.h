@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+class QDialog;
 class QWidget;
 
 namespace fabrion::qt {
@@ -25,6 +26,12 @@ void MakeToolWindow(QWidget* window, int clientWidth, int clientHeight);
 
 // Places window in the middle of the screen it is on (or the primary screen).
 void CentreOnScreen(QWidget* window);
+
+// Makes ok the button that Enter presses from anywhere in dialog for the
+// dialog's whole life; a button that holds the keyboard focus takes Enter
+// while it has it. Call it once the buttons are inside the dialog: a button
+// made default before that is never the dialog's own.
+void SetDefaultButton(QDialog* dialog, QPushButton* ok);
 
 // A flat button that highlights under the mouse, with a standard picture.
 QPushButton* MakeFlatButton(const QString& caption, QStyle::StandardPixmap picture,

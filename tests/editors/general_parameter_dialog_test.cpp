@@ -466,6 +466,37 @@ class GeneralParameterDialogTest : public QObject {
     QVERIFY(!FileExists(path_));
   }
 
+  // Enter is OK for the dialog's whole life: after a click on Cancel, from
+  // every kind of control, after a failed OK and a click into a field.
+  void enterIsOkFromAnyControlAfterAnyClick_data() {
+    QTest::addColumn<QString>("control");
+    for (const char* name : {"E_IP4", "E_SUB2", "CB_Baud", "CB_Par", "E_Time", "SE_Address",
+                             "E_Offset", "NatMode"})
+      QTest::newRow(name) << name;
+  }
+  void enterIsOkFromAnyControlAfterAnyClick() {
+    QFETCH(QString, control);
+    Open();
+    QTest::mouseClick(dialog_->BitBtn2, Qt::LeftButton);
+    QVERIFY(!dialog_->isVisible());
+    Open();
+    Replace(dialog_->E_IP1, "300");
+    ClickOk();
+    QCOMPARE(Shown().size(), size_t(1));
+    auto* target = dialog_->findChild<QWidget*>(control);
+    QVERIFY(target);
+    QTest::mouseClick(dialog_->E_IP1, Qt::LeftButton);
+    QTest::keyClick(dialog_->E_IP1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog_->E_IP1, "55");
+    // A focused Cancel takes Enter only while it has the focus.
+    dialog_->BitBtn2->setFocus(Qt::TabFocusReason);
+    target->setFocus(Qt::BacktabFocusReason);
+    QTest::keyClick(target, Qt::Key_Return);
+    QVERIFY2(!dialog_->isVisible(), qPrintable(control));
+    QCOMPARE(dialog_->result(), int(QDialog::Accepted));
+    QVERIFY(Written().find("<TCP_IP1>55</TCP_IP1>") != std::string::npos);
+  }
+
   void everyOpeningStartsFromTheDefaultsAndTheDocument() {
     GeneralParameters onDisk;
     onDisk.ip[0] = "10";  // all else default, written in full
