@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -75,6 +76,15 @@ TFModifyFileSx::TFModifyFileSx(ProjectStore& store, Services services, QWidget* 
   Shape1->setStyleSheet(
       "QFrame { background: rgb(166, 202, 240); border: 1px solid rgb(64, 64, 64); }");
 
+  // No button is the default: Enter presses none of them, so only a click or
+  // Space on a focused button composes, starts the flash tool or closes.
+  for (QPushButton* button : {LbButton1, LbButton2}) {
+    button->setAutoDefault(false);
+    button->setDefault(false);
+  }
+  setTabOrder(cbport, LbButton2);
+  setTabOrder(LbButton2, LbButton1);
+
   connect(LbButton1, &QPushButton::clicked, this, &TFModifyFileSx::LbButton1Click);
   connect(LbButton2, &QPushButton::clicked, this, &TFModifyFileSx::LbButton2Click);
 }
@@ -99,8 +109,19 @@ void TFModifyFileSx::PlaceOnScreen() {
   move(area.left() + (area.width() - frame.width()) / 2, area.top() + area.height() / 2 - frame.height());
 }
 
+void TFModifyFileSx::keyPressEvent(QKeyEvent* event) {
+  // The dialog closes through "X" and the window manager's close only.
+  const bool enter = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter);
+  if (event->matches(QKeySequence::Cancel) || enter) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void TFModifyFileSx::FormShow() {
   PlaceOnScreen();
+  cbport->setFocus(Qt::OtherFocusReason);
   bank_ = 1;
   cbport->setCurrentIndex(0);
   progress_->SetPosition(0);

@@ -24,9 +24,9 @@ class TFModifyFileSx : public QDialog {
   TFModifyFileSx(ProjectStore& store, Services services, QWidget* parent = nullptr);
   ~TFModifyFileSx() override;
 
-  // Each opening: the placement, COM1, an empty bar, the values anew; the
-  // button is enabled only when the master file is there and MASTER became
-  // the current folder.
+  // Each opening: the placement, the focus on the port list, COM1, an empty
+  // bar, the values anew; the button is enabled only when the master file is
+  // there and MASTER became the current folder.
   void FormShow();
   // "Execute update firmware": compose, then start the flash tool, but only
   // when the composition just run went to its end.
@@ -51,6 +51,8 @@ class TFModifyFileSx : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Enter and Escape do nothing here: neither closes the dialog nor presses a button.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void PlaceOnScreen();

@@ -303,6 +303,27 @@ class UpdateDeviceTest : public QObject {
     QCOMPARE(bar.value(), bar.maximum());
   }
 
+  // The dialog closes through "X" only: Enter and Escape neither close it nor
+  // press a button, wherever the focus is; it opens on the port list.
+  void EnterAndEscapeNeitherCloseNorCompose() {
+    Program p(false);
+    QVERIFY(p.UpDateDevice([&] {
+      TFModifyFileSx* d = p.dialog();
+      QCOMPARE(d->focusWidget(), static_cast<QWidget*>(d->cbport));
+      for (QWidget* focus : {static_cast<QWidget*>(d->cbport), static_cast<QWidget*>(d->LbButton2),
+                             static_cast<QWidget*>(d->LbButton1)}) {
+        focus->setFocus(Qt::TabFocusReason);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+          QTest::keyClick(focus, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+          QVERIFY2(d->isVisible(), qPrintable(focus->objectName() + " " + QString::number(key)));
+        }
+      }
+    }));
+    QVERIFY(!fs::exists(p.output()));
+    QVERIFY(p.fakes.shell.started.empty());
+    QVERIFY(!p.dialog()->isVisible());
+  }
+
   void OpensCentredThenWithItsLowerEdgeOnTheMiddleLine() {
     Program p(false);
     QScreen* screen = QGuiApplication::primaryScreen();
