@@ -56,6 +56,11 @@ TFAbout2::TFAbout2(Services services, QWidget* parent) : QDialog(parent), servic
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+void TFAbout2::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) qt::CentreOnScreen(this);
+}
+
 bool TFAbout2::eventFilter(QObject* watched, QEvent* event) {
   if (watched == logo_ && event->type() == QEvent::MouseButtonRelease) {
     services_.shell.OpenUrl(kMakerUrl);

@@ -19,6 +19,7 @@ class TFAbout2 : public QDialog {
   QPushButton* OkButton() const { return ok_; }
 
  protected:
+  void showEvent(QShowEvent* event) override;  // centred on the screen at each opening
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -105,8 +105,9 @@ void TFModifyFileSx::PlaceOnScreen() {
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
   const QRect area = screen->geometry();
-  const QSize frame = frameGeometry().size();
-  move(area.left() + (area.width() - frame.width()) / 2, area.top() + area.height() / 2 - frame.height());
+  const QSize frame = size().grownBy(qt::FrameMargins(this));
+  qt::MoveFrameTo(this, QPoint(area.left() + (area.width() - frame.width()) / 2,
+                               area.top() + area.height() / 2 - frame.height()));
 }
 
 void TFModifyFileSx::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include "platform/message_boxes.h"
 #include "platform/qt/look.h"
@@ -35,6 +36,8 @@ TFsaveproj::TFsaveproj(ProjectStore& store, Services services, QWidget* parent)
 
 void TFsaveproj::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  if (event->spontaneous()) return;  // the window system re-showing it is no opening
+  qt::CentreOnScreen(this);
   FormShow();
 }
 

@@ -7,6 +7,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace fabrion::qt {
 
@@ -42,12 +43,45 @@ void MakeToolWindow(QWidget* window, int clientWidth, int clientHeight) {
   window->setFixedSize(clientWidth, clientHeight);
 }
 
+namespace {
+
+// Margins a window manager may plausibly draw; anything else is a frame not
+// yet reported (a window being mapped or made anew).
+bool PlausibleFrame(const QMargins& m) {
+  constexpr int kMost = 100;
+  return !m.isNull() && m.left() >= 0 && m.top() >= 0 && m.right() >= 0 && m.bottom() >= 0 &&
+         m.left() < kMost && m.top() < kMost && m.right() < kMost && m.bottom() < kMost;
+}
+
+QMargins ReportedFrame(const QWidget* window) {
+  const QWindow* handle = window->windowHandle();
+  return handle && handle->handle() ? handle->frameMargins() : QMargins();
+}
+
+}  // namespace
+
+QMargins FrameMargins(const QWidget* window) {
+  if (window->windowFlags() & Qt::FramelessWindowHint) return QMargins();
+  if (const QMargins own = ReportedFrame(window); PlausibleFrame(own)) return own;
+  for (const QWidget* other : QApplication::topLevelWidgets())
+    if (other != window && other->isVisible())
+      if (const QMargins frame = ReportedFrame(other); PlausibleFrame(frame)) return frame;
+  return QMargins();
+}
+
+void MoveFrameTo(QWidget* window, QPoint topLeft) {
+  // The client area is placed, which means the same before and after the
+  // window system has reported the frame.
+  const QMargins margins = FrameMargins(window);
+  window->setGeometry(QRect(topLeft + QPoint(margins.left(), margins.top()), window->size()));
+}
+
 void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
   if (!screen) return;
-  QRect area = screen->availableGeometry();
-  QSize size = window->frameGeometry().size();
-  window->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+  const QRect area = screen->availableGeometry();
+  const QSize frame = window->size().grownBy(FrameMargins(window));
+  MoveFrameTo(window, area.center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
 void SetDefaultButton(QDialog* dialog, QPushButton* ok) {

@@ -4,6 +4,8 @@
 // colour-highlighting buttons with a small picture left of the caption.
 #include <QColor>
 #include <QFont>
+#include <QMargins>
+#include <QPoint>
 #include <QPushButton>
 #include <QStyle>
 
@@ -24,7 +26,16 @@ void ApplyLook(QWidget* window);
 // Fixed window with a small title bar and no frame buttons (the tool-window look).
 void MakeToolWindow(QWidget* window, int clientWidth, int clientHeight);
 
-// Places window in the middle of the screen it is on (or the primary screen).
+// The frame the window manager draws around window (none offscreen). Until
+// the window system has reported it, the frame of another visible window of
+// the program stands in: one window manager draws them all.
+QMargins FrameMargins(const QWidget* window);
+
+// Places window so that the top left corner of its frame is at topLeft.
+void MoveFrameTo(QWidget* window, QPoint topLeft);
+
+// Places window, frame included, in the middle of the screen it is on (or
+// the primary screen).
 void CentreOnScreen(QWidget* window);
 
 // Makes ok the button that Enter presses from anywhere in dialog for the

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QDialog>
 #include <QApplication>
+#include <QScreen>
 #include <filesystem>
 
 #include "app/about_dialog.h"
@@ -165,6 +166,29 @@ class MainWindowTest : public QObject {
     QCOMPARE(run.main().windowTitle(), kBase + " :gw1");
     QVERIFY(fs::is_directory(run.Projects() + "/gw1/bin"));
     QVERIFY(!run.windows.dialogs.saveproj->isVisible());
+  }
+
+  // Both open in the middle of the screen, wherever the main window is.
+  void newProjectAndAboutOpenCentredOnTheScreen_data() {
+    QTest::addColumn<QString>("title");
+    QTest::newRow("New project") << "New project";
+    QTest::newRow("About") << "About...";
+  }
+  void newProjectAndAboutOpenCentredOnTheScreen() {
+    QFETCH(QString, title);
+    Run run;
+    run.Start();
+    run.main().show();
+    run.main().move(0, 0);
+    const TFFabrioneFirmWare::Dialogs& d = run.windows.dialogs;
+    QDialog* dialog = title == "About..." ? static_cast<QDialog*>(d.about) : d.saveproj;
+    for (int opening = 0; opening < 2; ++opening) {
+      dialog->show();
+      const QPoint off = dialog->frameGeometry().center() - dialog->screen()->availableGeometry().center();
+      QVERIFY2(off.manhattanLength() <= 1, qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+      dialog->move(5, 5);
+      dialog->hide();
+    }
   }
 
   void newProjectCancelKeepsTitleFormAndCreatesNothing() {
