@@ -31,12 +31,6 @@ using test::WhenModalOpens;
 const QString kBase = QString::fromUtf8(kBaseTitle.data(), kBaseTitle.size());
 const QString kSep = QString(QChar(kPathSeparator));
 
-void ShowActive(QWidget& window) {
-  window.show();
-  QApplication::setActiveWindow(&window);
-  QVERIFY(QTest::qWaitForWindowActive(&window));
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -208,33 +202,6 @@ class MainWindowTest : public QObject {
 class NewProjectDialogTest : public QObject {
   Q_OBJECT
  private slots:
-  // Enter is OK and Escape is Cancel, also after a click on Cancel, a refusal
-  // and a click back into the field.
-  void enterIsOkAndEscapeIsCancelAfterAnyClick_data() {
-    QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("created");
-    QTest::newRow("Enter") << int(Qt::Key_Return) << true;
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << false;
-  }
-  void enterIsOkAndEscapeIsCancelAfterAnyClick() {
-    QFETCH(int, key);
-    QFETCH(bool, created);
-    Run run;
-    run.Start();
-    TFsaveproj& dialog = *run.windows.dialogs.saveproj;
-    dialog.SetDestination(run.Projects());
-    ShowActive(dialog);
-    QTest::mouseClick(dialog.CancelButton(), Qt::LeftButton);
-    ShowActive(dialog);
-    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
-    QCOMPARE(run.platform.messages.Texts(), std::vector<std::string>{"Name project not valid"});
-    QTest::mouseClick(dialog.NameField(), Qt::LeftButton);
-    QTest::keyClicks(dialog.NameField(), "gw1");
-    QTest::keyClick(dialog.NameField(), Qt::Key(key));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(fs::is_directory(run.Projects() + "/gw1"), created);
-  }
-
   void refusalsKeepDialogOpenWithTypedText_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QStringList>("messages");

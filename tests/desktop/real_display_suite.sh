@@ -12,6 +12,7 @@
 # by their process ids on every exit. Exit status: 0 all passed, 1 a case
 # failed, 77 a tool is missing (ctest reports the suite as skipped).
 set -uo pipefail
+exec 2>&1  # one stream, in order; fail() writes to it even from inside $(...)
 
 BUILD="${1:?usage: real_display_suite.sh BUILD_DIR [CASE...]}"
 shift
@@ -27,13 +28,20 @@ BASE_TITLE="Norvane Fabrion KT30551 RAVELIN"
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/fabrion-display.XXXXXX")"
 XVFB_PID="" WM_PID="" APP="" PROGRAM=""
 
+within() {  # within SECONDS COMMAND...: true as soon as COMMAND is, false when the time is up
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -ge "$deadline" ] && return 1
+    sleep 0.1
+  done
+}
+gone() { ! kill -0 "$1" 2>/dev/null; }
+
 stop() {  # stop PID: ends one process of ours, politely first
-  local pid=$1 i
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill "$pid" 2>/dev/null
-  for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
-  kill -9 "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
+  [ -n "$1" ] && kill "$1" 2>/dev/null || return 0
+  within 5 gone "$1" || kill -9 "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
 }
 cleanup() {
   stop "$APP"
@@ -45,7 +53,7 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 FAILED=""
-fail() {  # fail MESSAGE: reports the case's failure (on stderr: it may run in $(...)); the caller returns 1
+fail() {  # fail MESSAGE: reports the case's failure; the caller returns 1
   echo "    FAILED: $*" >&2
   FAILED=1
   return 1
@@ -66,33 +74,23 @@ titles() {  # the titles of the program's visible windows, for messages
   echo "${out:-none}"
 }
 
+titled() {  # prints the id of the program's visible window titled exactly $1
+  local id
+  for id in $(visible_windows); do [ "$(title_of "$id")" = "$1" ] && echo "$id" && return 0; done
+  return 1
+}
+shown_windows() { [ "$(visible_windows | wc -l)" -eq "$1" ]; }
+hidden() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
 window_titled() {  # window_titled TITLE [SECONDS]: prints the id of the program's window titled exactly TITLE
-  local title=$1 deadline=$((SECONDS + ${2:-15})) id
-  while :; do
-    for id in $(visible_windows); do
-      [ "$(title_of "$id")" = "$title" ] && { echo "$id"; return 0; }
-    done
-    [ "$SECONDS" -ge "$deadline" ] && { fail "no window titled \"$title\"; the program shows $(titles)"; return 1; }
-    sleep 0.1
-  done
+  within "${2:-15}" titled "$1" || fail "no window titled \"$1\"; the program shows $(titles)"
 }
-
-is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-
 closes() {  # closes ID WHAT: waits until the window is no longer shown
-  local deadline=$((SECONDS + 10))
-  while is_viewable "$1"; do
-    [ "$SECONDS" -ge "$deadline" ] && { fail "$2 did not close; the program shows $(titles)"; return 1; }
-    sleep 0.1
-  done
+  within 10 hidden "$1" || fail "$2 did not close; the program shows $(titles)"
 }
-
 active() {  # active ID: waits until the window manager has given ID the keyboard
-  local deadline=$((SECONDS + 10))
-  until [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; do
-    [ "$SECONDS" -ge "$deadline" ] && { fail "window \"$(title_of "$1")\" never became active"; return 1; }
-    sleep 0.1
-  done
+  within 10 is_active "$1" || fail "window \"$(title_of "$1")\" never became active"
 }
 
 has_program_icon() {  # the icon of app/fabrion.svg is there in all its sizes, not a default one
@@ -108,11 +106,9 @@ frame_centred() {  # frame_centred ID: the frame, title bar included, in the mid
   read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
                                             /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}')
   read -r left right top bottom < <(xprop -id "$1" -notype _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  local cx=$(((2 * (x - left) + left + w + right) / 2)) cy=$(((2 * (y - top) + top + h + bottom) / 2))
-  if [ $((cx - 640)) -lt -1 ] || [ $((cx - 640)) -gt 1 ] || [ $((cy - 512)) -lt -1 ] || [ $((cy - 512)) -gt 1 ]; then
-    fail "window \"$(title_of "$1")\" has its frame's middle at $cx,$cy, not at the screen's 640,512"
-    return 1
-  fi
+  local dx=$(((2 * (x - left) + left + w + right) / 2 - 640)) dy=$(((2 * (y - top) + top + h + bottom) / 2 - 512))
+  ((dx * dx <= 1 && dy * dy <= 1)) ||
+    fail "window \"$(title_of "$1")\" has its frame's middle $dx,$dy pixels off the screen's middle"
 }
 
 # --- Driving the program --------------------------------------------------------
@@ -153,11 +149,8 @@ case_main_window() {
   [ "$(old_title_of "$MAIN")" = "$BASE_TITLE" ] || { fail "WM_NAME is \"$(old_title_of "$MAIN")\""; return 1; }
   has_program_icon "$MAIN" || return 1
   click "$MAIN" "${MAIN_X[@]}"
-  local deadline=$((SECONDS + 10))
-  while kill -0 "$APP" 2>/dev/null; do
-    [ "$SECONDS" -ge "$deadline" ] && { fail "\"X\" did not end the program"; return 1; }
-    sleep 0.1
-  done
+  within 10 gone "$APP" || { fail "\"X\" did not end the program"; return 1; }
+  APP=""
   grep -q '^projectname=' "$PROGRAM/Fabrion.ini" || fail "closing did not remember the project in Fabrion.ini"
 }
 
@@ -226,14 +219,16 @@ case_generate_firmware() {
   key Return
   closes "$dialog" "New project on Enter" || return 1
   dialog="$(open_dialog "Generate Firmware" "${UP_DATE_DEVICE[@]}")" || return 1
-  # Neither key closes the dialog or composes; the window manager's close then
-  # reaches the dialog, not the main window, only if it is still open.
-  key Return KP_Enter Escape
+  # Neither key closes the dialog or composes. F4, sent after them, then opens
+  # the port list's drop-down: the dialog is still open, the focus on the list.
+  key Return KP_Enter Escape F4
+  within 10 shown_windows 3 || { fail "F4 after Enter and Escape opened no port list; the program shows $(titles)"; return 1; }
+  key Escape
+  within 10 shown_windows 2 || { fail "Escape did not close the port list"; return 1; }
+  [ ! -e "$PROGRAM/PROJECTS/demo/New_ravelin.sx" ] || { fail "Enter composed the firmware file"; return 1; }
   key alt+F4
   closes "$dialog" "Generate Firmware on the window manager's close" || return 1
-  kill -0 "$APP" 2>/dev/null && is_viewable "$MAIN" ||
-    { fail "Enter or Escape closed Generate Firmware (the window manager's close reached the main window)"; return 1; }
-  [ ! -e "$PROGRAM/PROJECTS/demo/New_ravelin.sx" ] || fail "Enter composed the firmware file"
+  ! gone "$APP" && ! hidden "$MAIN" || fail "the window manager's close of Generate Firmware closed the main window"
 }
 
 # Set Translate Table: Ctrl+Return presses OK from inside the grid. Add
@@ -257,21 +252,13 @@ unset WAYLAND_DISPLAY
 # Xvfb picks a free display itself and names it on descriptor 3 once it listens.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 XVFB_PID=$!
-deadline=$((SECONDS + 30))
-until [ -s "$WORK/display" ]; do
-  [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$XVFB_PID" 2>/dev/null &&
-    { echo "Xvfb did not start:"; cat "$WORK/xvfb.log"; exit 1; }
-  sleep 0.1
-done
+within 30 test -s "$WORK/display" || { echo "Xvfb did not start:"; cat "$WORK/xvfb.log"; exit 1; }
 export DISPLAY=":$(tr -dc '0-9' <"$WORK/display")"
 
 openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
 WM_PID=$!
-deadline=$((SECONDS + 30))
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-  [ "$SECONDS" -ge "$deadline" ] && { echo "openbox did not start:"; cat "$WORK/openbox.log"; exit 1; }
-  sleep 0.1
-done
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+within 30 wm_ready || { echo "openbox did not start:"; cat "$WORK/openbox.log"; exit 1; }
 
 echo "display $DISPLAY, window manager openbox"
 failures=0
