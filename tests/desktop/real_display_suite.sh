@@ -17,7 +17,7 @@ exec 2>&1  # one stream, in order; fail() writes to it even from inside $(...)
 BUILD="${1:?usage: real_display_suite.sh BUILD_DIR [CASE...]}"
 shift
 CASES=("$@")
-[ "${#CASES[@]}" -eq 0 ] && CASES=(main_window general_parameter new_project generate_firmware)
+[ "${#CASES[@]}" -eq 0 ] && CASES=(main_window general_parameter new_project generate_firmware translate_table)
 
 CMAKE="${CMAKE:-cmake}"
 for tool in Xvfb openbox xdotool xprop xwininfo "$CMAKE"; do
@@ -120,6 +120,7 @@ type_text() { xdotool type --delay 30 "$1"; }
 # The main window's buttons, by the middle of each (client coordinates).
 NEW_PROJECT=(153 49)
 GENERAL_PARAMETER=(153 93)
+TRANSLATE_TABLE=(153 137)
 UP_DATE_DEVICE=(153 181)
 MAIN_X=(548 13)
 
@@ -231,14 +232,25 @@ case_generate_firmware() {
   ! gone "$APP" && ! hidden "$MAIN" || fail "the window manager's close of Generate Firmware closed the main window"
 }
 
-# Set Translate Table: Ctrl+Return presses OK from inside the grid. Add
-# "translate_table" to CASES above once the dialog's keyboard work is on main:
-#   case_translate_table() {
-#     start_program translate_table || return 1
-#     click "$MAIN" 153 137; dialog="$(window_titled "Set Translate Table")" && active "$dialog" || return 1
-#     type a row into the grid (Address RTU, ...), then: key ctrl+Return
-#     closes "$dialog" "Set Translate Table on Ctrl+Return"; grep the row in PROJECTS/var.xml
-#   }
+case_translate_table() {
+  start_program translate_table || return 1
+  local dialog var="$PROGRAM/PROJECTS/var.xml"
+  dialog="$(open_dialog "Set Translate Table" "${TRANSLATE_TABLE[@]}")" || return 1
+  # One row typed from the first cell on; Ctrl+Return in the open cell editor is OK.
+  type_text "Holding Register"
+  key Tab
+  type_text 100
+  key Tab
+  type_text 192.168.1.20
+  key Tab
+  type_text 0
+  key Tab
+  type_text 10
+  key ctrl+Return
+  closes "$dialog" "Set Translate Table on Ctrl+Return in the grid" || return 1
+  grep -q 'DATA_TYPE="3" RTU_ADDRESS="100" .* N_POINT="10"' "$var" ||
+    fail "Ctrl+Return did not save the typed row (the last cell still in its editor): $(cat "$var" 2>&1)"
+}
 
 # --- The display ----------------------------------------------------------------
 
