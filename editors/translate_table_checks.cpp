@@ -222,6 +222,11 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
   PlaceCells(grid, csv.rows);
   for (RowRefusal& refusal : CheckEveryRow(grid)) {
     const int line = csv.lines[static_cast<std::size_t>(refusal.row - 1)];
+    // A message that names its line names the CSV's, not the grid row it would fill.
+    if (refusal.message == MnemonicMessage(refusal.row))
+      refusal.message = MnemonicMessage(line);
+    else if (refusal.message == DataTypeMessage(refusal.row))
+      refusal.message = DataTypeMessage(line);
     refusals.push_back({line, std::move(refusal.message)});
   }
   std::stable_sort(refusals.begin(), refusals.end(),

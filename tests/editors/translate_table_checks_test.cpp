@@ -400,6 +400,18 @@ TEST(ImportRefusals, NamesTheCsvLinesOfTheReaderAndOfOk) {
   EXPECT_EQ(ImportRefusals(ReadTranslateCsv("1;1;1.2.3.4;1;1;c")), std::vector<CsvRefusal>{});
 }
 
+// A message that names its line names the CSV line, not the grid row the line would fill.
+TEST(ImportRefusals, MessagesNameTheCsvLine) {
+  const TranslateCsv csv = ReadTranslateCsv(
+      "x;1;1.2.3.4;1;1;a\n"
+      "\n"
+      "1;1;1.2.3.4;1;1;\"tab\tand\x01\"\n");
+  EXPECT_EQ(ImportRefusals(csv), (std::vector<CsvRefusal>{
+                                     {1, "Data Type \"x\" is neither a data type (Coil Status, Input "
+                                         "Status, Holding Register, Input Register) nor a code 1 to 4."},
+                                     {3, MnemonicMessage(3)}}));
+}
+
 // --- Clipboard text -------------------------------------------------------
 
 TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
