@@ -41,6 +41,7 @@ struct Model {
   std::string output;
   int result = -1;
   bool ranToEnd = true;
+  bool bankPlaced = false;
 };
 
 int Hex(char c) {
@@ -48,6 +49,37 @@ int Hex(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// The value of the hexadecimal digits line[at, at + count), or -1.
+long long HexAt(const std::string& line, std::size_t at, std::size_t count) {
+  if (at + count > line.size()) return -1;
+  long long value = 0;
+  for (std::size_t i = at; i < at + count; ++i) {
+    if (Hex(line[i]) < 0) return -1;
+    value = value * 16 + Hex(line[i]);
+  }
+  return value;
+}
+
+constexpr long long kWindowStart = 0x388000;
+constexpr long long kWindowEnd = 0x38C000;  // one past the window
+
+// The bank file of the fuzz folder: byte i is i * 7.
+std::uint8_t BankByte(long long address) {
+  return static_cast<std::uint8_t>((address - kWindowStart) * 7);
+}
+
+// True when every byte the record puts into the window is the bank's there.
+bool SameBytesInWindow(const std::string& line, long long address, std::size_t addressBytes) {
+  const long long count = HexAt(line, 2, 2);
+  const long long dataBytes = count > static_cast<long long>(addressBytes) ? count - addressBytes - 1 : 0;
+  for (long long at = address; at < address + dataBytes; ++at) {
+    if (at < kWindowStart || at >= kWindowEnd) continue;
+    const long long byte = HexAt(line, 4 + 2 * addressBytes + 2 * (at - address), 2);
+    if (byte != BankByte(at)) return false;
+  }
+  return true;
 }
 
 Model MergeModel(const std::string& master, const std::string& records) {
@@ -61,6 +93,8 @@ Model MergeModel(const std::string& master, const std::string& records) {
     if (lf == std::string::npos) break;
     start = lf + 1;
   }
+  // Empty lines after the last non-empty one are passed over; any other stops the merge.
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
   Model model;
   bool pending = true;
   for (const std::string& line : lines) {
@@ -69,28 +103,37 @@ Model MergeModel(const std::string& master, const std::string& records) {
       return model;
     }
     if (line.rfind("S2", 0) == 0) {
-      if (line.size() < 10) {
+      const long long address = HexAt(line, 4, 6);
+      if (address < 0) {
         model.ranToEnd = false;
         return model;
       }
-      std::uint32_t address = 0;
-      for (std::size_t i = 4; i < 10; ++i) {
-        if (Hex(line[i]) < 0) {
+      if (address >= kWindowStart && address < kWindowEnd) {
+        const long long count = HexAt(line, 2, 2);
+        if (address + (count > 4 ? count - 4 : 0) > kWindowEnd) {  // master bytes past the window
           model.ranToEnd = false;
           return model;
         }
-        address = address * 16 + static_cast<std::uint32_t>(Hex(line[i]));
-      }
-      if (address >= 0x388000 && address <= 0x38BFFF) {
         if (pending) model.output += records;
         pending = false;
         continue;
+      }
+      if (!SameBytesInWindow(line, address, 3)) {  // a second value for a window address
+        model.ranToEnd = false;
+        return model;
+      }
+    } else if (line.rfind("S3", 0) == 0) {
+      const long long address = HexAt(line, 4, 8);
+      if (address >= 0 && !SameBytesInWindow(line, address, 4)) {
+        model.ranToEnd = false;
+        return model;
       }
     } else if (line.rfind("S9", 0) == 0) {
       model.result = pending ? 0 : 1;
     }
     model.output += line + "\r\n";
   }
+  model.bankPlaced = !pending;
   return model;
 }
 
@@ -135,6 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(progress.Position() == progress.Maximum());
   if (outcome.ranToEnd) {
     Require(outcome.result == model.result);
+    Require(outcome.bankPlaced == model.bankPlaced);
     Require(ReadAll(folder.path / "New_ravelin.sx") == model.output);
   } else {
     Require(!fs::exists(folder.path / "New_ravelin.sx"));
