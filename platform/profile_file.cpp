@@ -82,12 +82,17 @@ std::optional<std::string_view> KeyOf(std::string_view line) {
   return Trim(trimmed.substr(0, equals));
 }
 
-std::string_view ValueOf(std::string_view line) {
-  std::string_view value = Trim(line.substr(line.find('=') + 1));
+// What a reader takes of the text after "=": trimmed, one pair of quotes stripped.
+std::string_view ValueText(std::string_view text) {
+  std::string_view value = Trim(text);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
     value = value.substr(1, value.size() - 2);
   return value;
+}
+
+std::string_view ValueOf(std::string_view line) {
+  return ValueText(line.substr(line.find('=') + 1));
 }
 
 }  // namespace
@@ -119,7 +124,11 @@ void WriteProfileString(std::string_view path, std::string_view section, std::st
   // Writing over a file that could not be read would lose its other content.
   if (!profile.unreadable.empty()) throw Error(profile.unreadable);
   std::vector<std::string>& lines = profile.lines;
-  const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
+  // A value that reading would trim or unquote (a project name with blanks
+  // around it) is written in quotes, which reading strips again.
+  std::string stored(value);
+  if (ValueText(stored) != value) stored = "\"" + stored + "\"";
+  const std::string entry = std::string(Trim(key)) + "=" + stored;
 
   std::optional<std::size_t> sectionLine;
   std::optional<std::size_t> keyLine;

@@ -14,9 +14,11 @@ std::string ReadProfileString(std::string_view path, std::string_view section,
                               std::string_view key);
 
 // Sets key in section, creating the file and the section when missing and
-// keeping every other line; lines end in CR LF. Throws Error on failure: a
-// line break in section, key or value, and a file that is there but cannot
-// be read (its other content would be lost) write nothing.
+// keeping every other line; lines end in CR LF. A value that would not read
+// back as it is (blanks or a pair of quotes around it) is written in double
+// quotes. Throws Error on failure: a line break in section, key or value, and
+// a file that is there but cannot be read (its other content would be lost)
+// write nothing.
 void WriteProfileString(std::string_view path, std::string_view section, std::string_view key,
                         std::string_view value);
 

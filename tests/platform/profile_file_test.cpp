@@ -127,6 +127,21 @@ TEST(ProfileFile, ValueWithBackslashesAndUtf8RoundTrips) {
   EXPECT_EQ(ReadProfileString(dir / "p.ini", "lastproj", "projectname"), value);
 }
 
+// A project name may begin or end with blanks or quotes; read back trimmed or
+// unquoted it would restore another project, or none.
+TEST(ProfileFile, EveryValueReadsBackAsWritten) {
+  TempFolder dir;
+  for (const char* value :
+       {" gw1", "gw1 ", "\tgw1", "'gw1'", "''", "\"x\"", "'unbalanced", "a 'b' c"}) {
+    WriteProfileString(dir / "p.ini", "lastproj", "projectname", value);
+    EXPECT_EQ(ReadProfileString(dir / "p.ini", "lastproj", "projectname"), value)
+        << "value \"" << value << "\", written as " << ReadFileBytes(dir / "p.ini");
+  }
+  // Only a value that would not read back is quoted.
+  WriteProfileString(dir / "p.ini", "lastproj", "projectname", " gw1");
+  EXPECT_EQ(ReadFileBytes(dir / "p.ini"), "[lastproj]\r\nprojectname=\" gw1\"\r\n");
+}
+
 TEST(ProfileFile, ReadOnlyFileFailsAndStaysAsItWas) {
   TempFolder dir;
   WriteFileBytes(dir / "p.ini", kWindowsWritten);

@@ -124,12 +124,17 @@ TEST_F(StoreFixture, NewProjectCreatesFolderAndBinAndBecomesCurrent) {
 }
 
 TEST_F(StoreFixture, NewProjectIsRememberedBareAndRestoredWithSeparator) {
-  Load();
-  store.CreateProject(Projects(), "gw1");
-  store.SaveLastProject();
-  EXPECT_EQ(ReadProfileString(program / "Fabrion.ini", "lastproj", "projectname"), "gw1");
-  ProjectStore next;
-  EXPECT_EQ(next.LoadLastProject(program.str()), kBase + " : " + kSep + "gw1");
+  // A name with a blank in front is its own project, not gw1 (made first).
+  for (const std::string name : {"gw1", " gw1"}) {
+    Load();
+    store.CreateProject(Projects(), name);
+    store.SaveLastProject();
+    EXPECT_EQ(ReadProfileString(program / "Fabrion.ini", "lastproj", "projectname"), name);
+    ProjectStore next;
+    EXPECT_EQ(next.LoadLastProject(program.str()), kBase + " : " + kSep + name)
+        << "\"" << name << "\"";
+    EXPECT_EQ(next.Fields().ProjectDir, Projects() + kSep + name) << "\"" << name << "\"";
+  }
 }
 
 TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
