@@ -102,9 +102,12 @@ class Checker {
       const std::size_t offset = static_cast<std::size_t>(at - kBank1WindowStart);
       if (covered_[offset] && check_.bank[offset] != data[i] && !conflictListed) {
         conflictListed = true;
-        Problem("line " + std::to_string(lineNumber_) + ": the record at " + HexAddress(address) +
-                " puts " + HexByte(data[i]) + " at " + HexAddress(static_cast<std::uint32_t>(at)) +
-                ", where another record in bank 1 puts " + HexByte(check_.bank[offset]));
+        std::string problem = "line " + std::to_string(lineNumber_) + ": the record at " +
+                              HexAddress(address) + " puts " + HexByte(data[i]) + " at " +
+                              HexAddress(static_cast<std::uint32_t>(at)) +
+                              ", where another record in bank 1 puts " + HexByte(check_.bank[offset]);
+        if (check_.firstConflict.empty()) check_.firstConflict = problem;
+        Problem(std::move(problem));
       }
       check_.bank[offset] = data[i];
       covered_[offset] = true;

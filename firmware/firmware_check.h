@@ -20,6 +20,7 @@ struct FirmwareCheck {
   std::size_t records = 0;            // well-formed S-record lines
   std::size_t badLines = 0;           // lines that are no record or fail their checksum
   std::string firstBadLine;           // "line 7: <why>" for the first of them
+  std::string firstConflict;          // the first byte of bank 1 two records give different values
   std::string header;                 // the S0 record's text, printable characters only
   int bankRecordsPresent = 0;         // 32-byte slots of the bank-1 window fully covered
   std::uint32_t firstMissingRecord = 0;  // address of the first slot not covered

@@ -46,6 +46,7 @@ ConfigImage ReadConfigImageFile(std::string_view path) {
 
   const FirmwareCheck check = CheckFirmwareFile(path);
   if (!check.firstBadLine.empty()) NoConfiguration(path, check.firstBadLine);
+  if (!check.firstConflict.empty()) NoConfiguration(path, check.firstConflict);
   if (check.bankRecordsPresent != kBankRecordCount)
     NoConfiguration(path, "it holds " + std::to_string(check.bankRecordsPresent) + " of the " +
                               std::to_string(kBankRecordCount) +

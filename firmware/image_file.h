@@ -8,8 +8,9 @@
 namespace fabrion {
 
 // The image in the file at path. A file of 16384 bytes is a bank file; any
-// other is read as S-records, and must hold all 512 records of bank 1 and
-// no line that fails as a record (a bad checksum, a malformed line). Throws
+// other is read as S-records, and must hold all 512 records of bank 1, no
+// line that fails as a record (a bad checksum, a malformed line) and no two
+// values for one byte of bank 1 (the gateway's would be unknown). Throws
 // Error "<path>" holds no complete configuration: <why>.", or the system's
 // text when the file cannot be opened or read.
 ConfigImage ReadConfigImageFile(std::string_view path);

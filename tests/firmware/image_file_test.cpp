@@ -32,6 +32,10 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
   std::string& bad = badChecksum[20];
   bad.back() = bad.back() == '0' ? '1' : '0';
   const std::string badProblem = ReadSRecordLine(bad).problem;
+  // A second record for the bank's first row, with another data type: the
+  // gateway would get one of two configurations.
+  auto twoValues = lines;
+  twoValues.insert(twoValues.end() - 1, FormatSRecordLine('2', kBank1WindowStart, {4}));
 
   const struct {
     const char* name;
@@ -47,6 +51,9 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
        "it holds 511 of the 512 records of bank 1 (0x388000 to 0x38BFFF), the first missing at "
        "0x388060"},
       {"checksum.sx", test::JoinLines(badChecksum), "line 21: " + badProblem},
+      {"two-values.sx", test::JoinLines(twoValues),
+       "line 522: the record at 0x388000 puts 0x04 at 0x388000, where another record in bank 1 "
+       "puts 0x03"},
       {"nobank.sx", "S00600004844521B\r\nS9030000FC\r\n",
        "it holds 0 of the 512 records of bank 1 (0x388000 to 0x38BFFF), the first missing at "
        "0x388000"},

@@ -25,8 +25,9 @@ constexpr const char* kRecoverHelp =
     "Exit status: 0 documents written; 1 refused, nothing written: PROJECT_DIR already\n"
     "holds pargen.xml or var.xml, the image holds values the documents cannot express (each\n"
     "named), or a document could not be written; 3 FILE holds no complete configuration\n"
-    "(a firmware file without all 512 records of bank 1, a record with a bad checksum, a\n"
-    "bank file of another size) or cannot be read; 2 usage.\n";
+    "(a firmware file without all 512 records of bank 1 or with two values for one of its\n"
+    "bytes, a record with a bad checksum, a bank file of another size) or cannot be read;\n"
+    "2 usage.\n";
 
 int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
   for (const auto& arg : args)
