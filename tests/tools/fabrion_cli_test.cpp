@@ -125,6 +125,14 @@ TEST(FabrionCliUsage, HelpGoesToStdout) {
   EXPECT_EQ(Cli({"image", "--time", "2000-02-29T23:59:59", "--help"}).code, 0);
 }
 
+TEST(FabrionCliUsage, EveryHelpNamesTheExitStatus) {
+  for (const char* command : {"--help", "image", "compose", "table", "check", "recover", "diff", "report"}) {
+    const CliRun run = command[0] == '-' ? Cli({command}) : Cli({command, "--help"});
+    EXPECT_NE(run.out.find("\nExit status: "), std::string::npos) << command << "\n" << run.out;
+    EXPECT_NE(run.out.find("2 usage"), std::string::npos) << command << "\n" << run.out;
+  }
+}
+
 TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
   ASSERT_EQ(Cli({"image", folder / "p"}).code, 0);
   const std::string master = folder / "ravelin.sx";

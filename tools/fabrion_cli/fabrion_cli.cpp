@@ -40,7 +40,10 @@ void WriteGeneralHelp(std::ostream& out) {
     name.resize(std::max<std::size_t>(name.size() + 2, 9), ' ');
     out << "  " << name << verb->summary << '\n';
   }
-  out << "\nRun \"fabrion-cli COMMAND --help\" for a command's details.\n";
+  out << "\nRun \"fabrion-cli COMMAND --help\" for a command's details.\n"
+         "\n"
+         "Exit status: 2 usage (no command, an unknown command, a wrong command line); the\n"
+         "other codes are each command's own, listed in its --help.\n";
 }
 
 bool WantsHelp(const Args& args) {
