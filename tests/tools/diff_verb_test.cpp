@@ -71,7 +71,8 @@ TEST_F(DiffVerb, ExitsWithThreeWhenAnInputCannotBeRead) {
 TEST(ConfigurationVerbs, WrongCommandLinesExitWithTwoAndHelpNamesTheExitCodes) {
   const std::vector<std::vector<std::string>> wrong = {
       {"recover"}, {"recover", "a"}, {"recover", "a", "b", "c"}, {"recover", "a", "b", "--force"},
-      {"diff", "a"}, {"diff", "a", "b", "c"}, {"diff", "--brief", "a", "b"},
+      {"recover", "a", ""}, {"recover", "", "b"},
+      {"diff", "a"}, {"diff", "a", "b", "c"}, {"diff", "--brief", "a", "b"}, {"diff", "a", ""},
       {"report"}, {"report", "a", "b"}, {"report", "a", "--out"}, {"report", "a", "--out", "x", "--out", "y"},
       {"report", "a", "--pdf"},
   };

@@ -31,7 +31,7 @@ constexpr const char* kDiffHelp =
 int RunDiff(const Args& args, std::ostream& out, std::ostream& err) {
   for (const auto& arg : args)
     if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
-  if (args.size() != 2) return Usage(err, "diff needs A B");
+  if (args.size() != 2 || args[0].empty() || args[1].empty()) return Usage(err, "diff needs A B");
   Configuration sides[2];
   for (int k = 0; k < 2; ++k) {
     try {

@@ -32,7 +32,9 @@ constexpr const char* kRecoverHelp =
 int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
   for (const auto& arg : args)
     if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
-  if (args.size() != 2) return Usage(err, "recover needs FILE PROJECT_DIR");
+  // An empty PROJECT_DIR would put the documents at the file system's root.
+  if (args.size() != 2 || args[0].empty() || args[1].empty())
+    return Usage(err, "recover needs FILE PROJECT_DIR");
   const std::string projectDir = WithoutTrailingSeparators(args[1]);
 
   ConfigImage image{};
