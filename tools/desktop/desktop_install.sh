@@ -132,7 +132,8 @@ install_program() {
 }
 
 uninstall_program() {
-  local file kept=()
+  local file kept=() found=0
+  { [ -e "$ENTRY" ] || [ -e "$ICON" ] || [ -f "$TARGET/$MANIFEST" ]; } && found=1
   rm -f -- "$ENTRY" "$ICON"
   if [ -f "$TARGET/$MANIFEST" ]; then
     while IFS= read -r file; do
@@ -149,7 +150,11 @@ uninstall_program() {
   fi
   [ -d "$TARGET" ] && mapfile -t kept < <(ls -A "$TARGET")
   rmdir "$TARGET" 2>/dev/null || true
-  say "removed the program, its desktop entry and its icon"
+  if [ "$found" -eq 1 ]; then
+    say "removed the program, its desktop entry and its icon"
+  else
+    say "nothing to remove: no installation for this user"
+  fi
   [ "${#kept[@]}" -eq 0 ] || say "kept in $TARGET (yours, never removed): ${kept[*]}"
 }
 
