@@ -2,6 +2,7 @@
 // What every verb of fabrion-cli shares: its entry in the command table, the
 // usage error, and the message boxes of a command line.
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct Verb {
 
 // "fabrion-cli: <problem>" and the general usage on err; returns kCliUsage.
 int Usage(std::ostream& err, const std::string& problem);
+
+// For verbs that take no options: the usage error for the first argument
+// that looks like one, or nothing when there is none.
+std::optional<int> RefuseOptions(const Args& args, std::ostream& err);
 
 // The path without trailing separators (a lone "/" stays).
 std::string WithoutTrailingSeparators(std::string path);

@@ -43,8 +43,7 @@ bool IsScratchFile(const std::filesystem::path& output, const std::string& binDi
 }
 
 int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (const auto refused = RefuseOptions(args, err)) return *refused;
   if (args.size() != 3) return Usage(err, "compose needs MASTER BIN_DIR OUTPUT_FILE");
 
   const std::filesystem::path output = ToFsPath(args[2]);

@@ -29,8 +29,7 @@ constexpr const char* kDiffHelp =
     "reason on stderr); 2 usage.\n";
 
 int RunDiff(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (const auto refused = RefuseOptions(args, err)) return *refused;
   if (args.size() != 2 || args[0].empty() || args[1].empty()) return Usage(err, "diff needs A B");
   Configuration sides[2];
   for (int k = 0; k < 2; ++k) {

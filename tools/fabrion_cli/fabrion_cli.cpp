@@ -60,6 +60,12 @@ int Usage(std::ostream& err, const std::string& problem) {
   return kCliUsage;
 }
 
+std::optional<int> RefuseOptions(const Args& args, std::ostream& err) {
+  for (const auto& arg : args)
+    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  return std::nullopt;
+}
+
 std::string WithoutTrailingSeparators(std::string path) {
   while (path.size() > 1 && (path.back() == '/' || path.back() == kPathSeparator)) path.pop_back();
   return path;

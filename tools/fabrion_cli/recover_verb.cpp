@@ -30,8 +30,7 @@ constexpr const char* kRecoverHelp =
     "2 usage.\n";
 
 int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (const auto refused = RefuseOptions(args, err)) return *refused;
   // An empty PROJECT_DIR would put the documents at the file system's root.
   if (args.size() != 2 || args[0].empty() || args[1].empty())
     return Usage(err, "recover needs FILE PROJECT_DIR");

@@ -135,8 +135,7 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
 }
 
 int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+  if (const auto refused = RefuseOptions(args, err)) return *refused;
   if (args.empty()) return Usage(err, "table needs export, import or check");
   const std::string& action = args[0];
   const std::size_t operands = args.size() - 1;
