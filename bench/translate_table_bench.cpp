@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "documents/var_document.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "editors/translate_table_dialog.h"
 #include "editors/translate_table_model.h"
 #include "fakes/fake_platform.h"

@@ -16,7 +16,7 @@
 #include "documents/mapping_checks.h"
 #include "documents/translate_csv.h"
 #include "documents/var_document.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "editors/translate_table_model.h"
 
 namespace {

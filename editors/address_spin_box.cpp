@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "documents/integer_rule.h"
-#include "editors/general_parameter_checks.h"
+#include "documents/general_parameter_checks.h"
 
 namespace fabrion {
 

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "editors/address_spin_box.h"
-#include "editors/general_parameter_checks.h"
+#include "documents/general_parameter_checks.h"
 #include "platform/error.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/look.h"

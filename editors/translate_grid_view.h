@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 
 namespace fabrion {
 

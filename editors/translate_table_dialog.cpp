@@ -26,7 +26,7 @@
 #include "editors/duplicate_rows_dialog.h"
 #include "editors/mapping_warnings_window.h"
 #include "editors/translate_grid_view.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "editors/translate_table_model.h"
 #include "net/device_check_window.h"
 #include "platform/atomic_file.h"

@@ -10,7 +10,7 @@
 
 #include "documents/mapping_checks.h"
 #include "documents/translate_csv.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 
 class QUndoStack;
 

@@ -17,7 +17,7 @@
 #include "documents/pargen_document.h"
 #include "documents/xml_parse_error.h"
 #include "editors/address_spin_box.h"
-#include "editors/general_parameter_checks.h"
+#include "documents/general_parameter_checks.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "platform/atomic_file.h"

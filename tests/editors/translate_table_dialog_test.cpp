@@ -14,7 +14,7 @@
 #include "documents/var_document.h"
 #include "documents/xml_parse_error.h"
 #include "editors/translate_grid_view.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "editors/translate_table_model.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"

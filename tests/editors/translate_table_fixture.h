@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "editors/translate_grid_view.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "editors/translate_table_dialog.h"
 #include "editors/translate_table_model.h"
 #include "fakes/fake_platform.h"

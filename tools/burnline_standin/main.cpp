@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "firmware/firmware_check.h"
-#include "firmware/firmware_report.h"
+#include "inspect/firmware_check.h"
+#include "inspect/firmware_report.h"
 #include "platform/error.h"
 #include "standin_window.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/firmware_check.h"
+#include "inspect/firmware_check.h"
 #include "firmware/srecord_line.h"
 
 namespace {

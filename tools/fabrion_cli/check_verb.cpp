@@ -8,7 +8,7 @@
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
 #include "documents/xml_parse_error.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "net/device_check.h"
 #include "platform/error.h"
 #include "platform/paths.h"

@@ -2,7 +2,7 @@
 #include <optional>
 #include <ostream>
 
-#include "firmware/project_report.h"
+#include "inspect/project_report.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"

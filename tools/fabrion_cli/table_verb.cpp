@@ -7,7 +7,7 @@
 #include "documents/translate_csv.h"
 #include "documents/var_document.h"
 #include "documents/xml_load.h"
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/paths.h"

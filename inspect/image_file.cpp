@@ -1,11 +1,11 @@
-#include "firmware/image_file.h"
+#include "inspect/image_file.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 
-#include "firmware/firmware_check.h"
+#include "inspect/firmware_check.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
 #include "platform/paths.h"

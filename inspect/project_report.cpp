@@ -1,4 +1,4 @@
-#include "firmware/project_report.h"
+#include "inspect/project_report.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,10 +7,10 @@
 #include "documents/mapping_checks.h"
 #include "documents/var_document.h"
 #include "firmware/firmware_composer.h"
-#include "firmware/image_decoding.h"
-#include "firmware/image_diff.h"
-#include "firmware/image_file.h"
-#include "firmware/sha256.h"
+#include "inspect/image_decoding.h"
+#include "inspect/image_diff.h"
+#include "inspect/image_file.h"
+#include "inspect/sha256.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"

@@ -1,4 +1,4 @@
-#include "editors/general_parameter_checks.h"
+#include "documents/general_parameter_checks.h"
 
 #include <gtest/gtest.h>
 

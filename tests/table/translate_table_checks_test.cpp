@@ -1,4 +1,4 @@
-#include "editors/translate_table_checks.h"
+#include "table/translate_table_checks.h"
 
 #include <gtest/gtest.h>
 

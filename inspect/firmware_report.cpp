@@ -1,6 +1,6 @@
-#include "firmware/firmware_report.h"
+#include "inspect/firmware_report.h"
 
-#include "firmware/image_report.h"
+#include "inspect/image_report.h"
 
 namespace fabrion {
 namespace {

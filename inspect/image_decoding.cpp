@@ -1,4 +1,4 @@
-#include "firmware/image_decoding.h"
+#include "inspect/image_decoding.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
-#include "firmware/firmware_check.h"
+#include "inspect/firmware_check.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/temp_folder.h"
 #include "firmware/firmware_files.h"
-#include "firmware/firmware_report.h"
+#include "inspect/firmware_report.h"
 #include "platform/error.h"
 
 namespace fabrion {

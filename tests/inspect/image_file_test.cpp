@@ -1,10 +1,10 @@
-#include "firmware/image_file.h"
+#include "inspect/image_file.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/temp_folder.h"
 #include "firmware/srecord_line.h"
-#include "firmware_files.h"
+include "firmware/firmware_files.h"
 #include "platform/error.h"
 
 namespace fabrion {

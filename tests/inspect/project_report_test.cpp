@@ -1,4 +1,4 @@
-#include "firmware/project_report.h"
+#include "inspect/project_report.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "fakes/translate_rows.h"
 #include "firmware/config_image.h"
 #include "firmware/firmware_composer.h"
-#include "firmware/sha256.h"
-#include "firmware_files.h"
+#include "inspect/sha256.h"
+include "firmware/firmware_files.h"
 
 namespace fabrion {
 namespace {

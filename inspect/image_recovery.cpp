@@ -1,11 +1,11 @@
-#include "firmware/image_recovery.h"
+#include "inspect/image_recovery.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
-#include "firmware/image_decoding.h"
-#include "firmware/image_diff.h"
+#include "inspect/image_decoding.h"
+#include "inspect/image_diff.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"

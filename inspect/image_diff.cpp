@@ -1,10 +1,10 @@
-#include "firmware/image_diff.h"
+#include "inspect/image_diff.h"
 
 #include <algorithm>
 
 #include "documents/var_document.h"
-#include "firmware/image_decoding.h"
-#include "firmware/image_file.h"
+#include "inspect/image_decoding.h"
+#include "inspect/image_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"

@@ -1,4 +1,4 @@
-#include "firmware/image_report.h"
+#include "inspect/image_report.h"
 
 #include <gtest/gtest.h>
 

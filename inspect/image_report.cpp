@@ -1,6 +1,6 @@
-#include "firmware/image_report.h"
+#include "inspect/image_report.h"
 
-#include "firmware/image_decoding.h"
+#include "inspect/image_decoding.h"
 
 namespace fabrion {
 

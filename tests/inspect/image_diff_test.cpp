@@ -1,9 +1,9 @@
-#include "firmware/image_diff.h"
+#include "inspect/image_diff.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/translate_rows.h"
-#include "firmware_files.h"
+include "firmware/firmware_files.h"
 
 namespace fabrion {
 namespace {

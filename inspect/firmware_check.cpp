@@ -1,4 +1,4 @@
-#include "firmware/firmware_check.h"
+#include "inspect/firmware_check.h"
 
 #include <algorithm>
 #include <bitset>

@@ -1,4 +1,4 @@
-#include "firmware/sha256.h"
+#include "inspect/sha256.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,13 +1,13 @@
-#include "firmware/image_recovery.h"
+#include "inspect/image_recovery.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "fakes/temp_folder.h"
-#include "firmware/image_decoding.h"
-#include "firmware/image_diff.h"
-#include "firmware_files.h"
+#include "inspect/image_decoding.h"
+#include "inspect/image_diff.h"
+include "firmware/firmware_files.h"
 #include "platform/clock.h"
 
 namespace fabrion {
