@@ -92,8 +92,8 @@ std::optional<std::string> ElementText(const pugi::xml_node& element) {
 
 void RequireXmlText(std::string_view path, std::string_view what, std::string_view text) {
   if (IsXmlText(text)) return;
-  throw Error("Cannot create file \"" + std::string(path) + "\". " + std::string(what) +
-              " holds a control character, which an XML 1.0 document cannot hold");
+  throw Error(CannotCreateFileText(
+      path, std::string(what) + " holds a control character, which an XML 1.0 document cannot hold"));
 }
 
 std::string SaveXmlToString(const pugi::xml_document& document) {

@@ -84,10 +84,6 @@ std::string InFolder(std::string_view folder, std::string_view name) {
   return path;
 }
 
-std::string CannotReadFileText(std::string_view path, int errorNumber) {
-  return "Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errorNumber);
-}
-
 // The errno of the call that just failed, EIO where it left none.
 int LastError() { return errno ? errno : EIO; }
 

@@ -148,7 +148,7 @@ FirmwareCheck CheckFirmwareFile(std::string_view path) {
     if (piece.last) checker.Line(line);
   }
   if (reader.failed())
-    throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errno ? errno : EIO));
+    throw Error(CannotReadFileText(path, errno));
   return checker.Finish();
 }
 

@@ -30,13 +30,12 @@ ConfigImage ReadConfigImageFile(std::string_view path) {
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(ToFsPath(path), ec);
   if (ec)
-    throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(ec.value()));
+    throw Error(CannotReadFileText(path, ec.value()));
 
   ConfigImage image{};
   if (size == kConfigImageSize) {
     if (std::fread(image.data(), 1, image.size(), in.get()) != image.size())
-      throw Error("Cannot read file \"" + std::string(path) + "\". " +
-                  SystemErrorText(errno ? errno : EIO));
+      throw Error(CannotReadFileText(path, errno));
     return image;
   }
   if (std::fgetc(in.get()) != 'S')

@@ -106,7 +106,7 @@ std::string Sha256HexOfFile(std::string_view path) {
   std::size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) sha.Update({chunk, n});
   if (std::ferror(in.get()))
-    throw Error("Cannot read file \"" + std::string(path) + "\". " + SystemErrorText(errno ? errno : EIO));
+    throw Error(CannotReadFileText(path, errno));
   return sha.HexDigest();
 }
 

@@ -227,14 +227,6 @@ class TemporaryFile {
   std::FILE* file_ = nullptr;
 };
 
-std::string CannotCreateFileText(std::string_view path, int error_number) {
-  std::string text = "Cannot create file \"";
-  text += path;
-  text += "\". ";
-  text += SystemErrorText(error_number);
-  return text;
-}
-
 void WriteFileAtomically(std::string_view path, std::string_view bytes) {
   StagedFile staged(path, /*durable=*/true);
   staged.Write(bytes);

@@ -8,9 +8,6 @@
 
 namespace fabrion {
 
-// "Cannot create file "<path>". <system text>": the text of a failed write.
-std::string CannotCreateFileText(std::string_view path, int error_number);
-
 class TemporaryFile;
 
 // Writes bytes to a temporary file beside path and renames it over path.
@@ -21,7 +18,7 @@ class TemporaryFile;
 // A target that exists but is read-only (no owner write bit, as the Windows
 // read-only attribute) or a folder that is missing fails before anything is
 // written; on any failure the old file is left exactly as it was and Error
-// is thrown with CannotCreateFileText.
+// is thrown with CannotCreateFileText (platform/error.h).
 void WriteFileAtomically(std::string_view path, std::string_view bytes);
 
 // A file streamed into a temporary file beside its target and renamed over
@@ -30,7 +27,7 @@ void WriteFileAtomically(std::string_view path, std::string_view bytes);
 class StagedFile {
  public:
   // Checks the target as WriteFileAtomically does, removes abandoned
-  // temporaries and creates its own; throws Error with CannotCreateFileText.
+  // temporaries and creates its own; throws Error with CannotCreateFileText (platform/error.h).
   // A durable file reaches the disk before it is renamed (documents do; the
   // composed firmware, made anew at each press, is spared the wait).
   explicit StagedFile(std::string_view target, bool durable = false);

@@ -13,6 +13,40 @@ std::string SystemErrorText(int error_number) {
   return std::generic_category().message(error_number);
 }
 
+namespace {
+
+std::string FileErrorText(std::string_view operation, std::string_view path, std::string_view why) {
+  std::string text = "Cannot ";
+  text += operation;
+  text += " file \"";
+  text += path;
+  text += "\". ";
+  text += why;
+  return text;
+}
+
+}  // namespace
+
+std::string CannotOpenFileText(std::string_view path, int error_number) {
+  return FileErrorText("open", path, SystemErrorText(error_number));
+}
+
+std::string CannotOpenFileText(std::string_view path, std::string_view why) {
+  return FileErrorText("open", path, why);
+}
+
+std::string CannotReadFileText(std::string_view path, int error_number) {
+  return FileErrorText("read", path, SystemErrorText(error_number ? error_number : EIO));
+}
+
+std::string CannotCreateFileText(std::string_view path, int error_number) {
+  return FileErrorText("create", path, SystemErrorText(error_number));
+}
+
+std::string CannotCreateFileText(std::string_view path, std::string_view why) {
+  return FileErrorText("create", path, why);
+}
+
 #ifdef _WIN32
 int ErrnoOfWindowsError(unsigned long windowsError) {
   switch (windowsError) {

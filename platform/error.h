@@ -3,6 +3,7 @@
 // is the complete text the user is to read (operation and file included).
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace fabrion {
 
@@ -13,6 +14,16 @@ class Error : public std::runtime_error {
 
 // The system's description of an errno value ("Permission denied").
 std::string SystemErrorText(int error_number);
+
+// The texts of a failed file operation, "Cannot <operation> file "<path>".
+// <why>", where why is the system's description of error_number or a
+// sentence of the program's own.
+std::string CannotOpenFileText(std::string_view path, int error_number);
+std::string CannotOpenFileText(std::string_view path, std::string_view why);
+// A read that left errno at 0 reads as EIO.
+std::string CannotReadFileText(std::string_view path, int error_number);
+std::string CannotCreateFileText(std::string_view path, int error_number);
+std::string CannotCreateFileText(std::string_view path, std::string_view why);
 
 #ifdef _WIN32
 // The errno value nearest to a Windows error code (EIO for the rest), so that

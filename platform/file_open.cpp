@@ -28,7 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 
 [[noreturn]] void Refuse(std::string_view path, const std::string& why) {
-  throw Error("Cannot open file \"" + std::string(path) + "\". " + why);
+  throw Error(CannotOpenFileText(path, why));
 }
 
 [[noreturn]] void FailToOpen(std::string_view path, int errorNumber) {
@@ -172,8 +172,7 @@ std::string ReadRegularFile(std::string_view path, std::uint64_t maxBytes) {
     bytes.append(chunk, got);
   }
   if (std::ferror(file.get()))
-    throw Error("Cannot read file \"" + std::string(path) + "\". " +
-                SystemErrorText(errno ? errno : EIO));
+    throw Error(CannotReadFileText(path, errno));
   return bytes;
 }
 

@@ -21,6 +21,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "platform/atomic_file.h"
+#include "platform/error.h"
 #include "platform/paths.h"
 #include "project/new_project_dialog.h"
 #include "project/project_store.h"

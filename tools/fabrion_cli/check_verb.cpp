@@ -104,7 +104,7 @@ std::optional<std::vector<TMyRec>> ReadCheckedRows(const std::string& path, std:
   const std::string quoted = "\"" + path + "\"";
   std::vector<RowTexts> texts;
   try {
-    if (!FileExists(path)) throw Error("Cannot open file " + quoted + ". " + SystemErrorText(ENOENT));
+    if (!FileExists(path)) throw Error(CannotOpenFileText(path, ENOENT));
     texts = ReadTable(path);
   } catch (const DocumentParseError& e) {
     err << quoted << " is not well-formed: " << e.what() << '\n';
