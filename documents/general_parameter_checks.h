@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "documents/gateway_codes.h"
 #include "documents/pargen_document.h"
 
 namespace fabrion {
@@ -16,9 +17,6 @@ inline constexpr std::string_view kGatewayOctetMessage =
     "Error!! Gateway must be between 0 and 255. ";
 inline constexpr std::string_view kTimeOutMessage = "TimeOut Error!!";
 inline constexpr std::string_view kOffsetMessage = "Offset Error!!";
-
-inline constexpr int kMinRtuAddress = 1;
-inline constexpr int kMaxRtuAddress = 255;
 
 // The message of the first failing check, in the order IP octets 1-4, mask
 // octets 1-4, gateway octets 1-4, time-out, offset; nothing when all pass.

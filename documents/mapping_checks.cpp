@@ -6,13 +6,12 @@
 #include <tuple>
 
 #include "documents/data_types.h"
+#include "documents/gateway_codes.h"
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
 
 namespace fabrion {
 namespace {
-
-constexpr int kLastAddress = 65535;
 
 bool ReadOctets(const std::array<std::string, 4>& texts, std::array<std::uint8_t, 4>& octets) {
   for (std::size_t i = 0; i < 4; ++i) {

@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include "documents/gateway_codes.h"
 #include "documents/integer_rule.h"
 #include "documents/utf8_text.h"
 #include "documents/xml_load.h"
@@ -14,9 +15,6 @@ namespace fabrion {
 namespace {
 
 constexpr const char* kRootName = "General_Parameter";
-constexpr int kBaudPositions = 8;
-constexpr int kParityOdd = 1;
-constexpr int kParityEven = 2;
 
 std::size_t IndexOf(std::string_view element) {
   const auto found =
@@ -26,15 +24,16 @@ std::size_t IndexOf(std::string_view element) {
 
 // The 21 texts in element order, as the writer puts them.
 std::array<std::string, 21> TextsToWrite(const GeneralParameters& v) {
-  const int baud = (v.baudIndex >= 0 && v.baudIndex < kBaudPositions) ? v.baudIndex : -1;
-  const char* parity =
-      v.parityIndex == kParityOdd ? "3" : v.parityIndex == kParityEven ? "2" : "0";
+  const int baud = IsBaudCode(v.baudIndex) ? v.baudIndex : kNoBaudCode;
   return {v.ip[0],          v.ip[1],          v.ip[2],          v.ip[3],
           v.subnet[0],      v.subnet[1],      v.subnet[2],      v.subnet[3],
           v.gateway[0],     v.gateway[1],     v.gateway[2],     v.gateway[3],
           std::to_string(v.tcpPort),          v.snmpPublic,     v.snmpPrivate,
-          std::to_string(baud),               parity,           v.timeOut,
-          v.offset,         v.natMode ? "1" : "0",              std::to_string(v.addressRtu)};
+          std::to_string(baud),
+          std::to_string(ParityCodeOfPosition(v.parityIndex)),
+          v.timeOut,        v.offset,
+          std::to_string(v.natMode ? kNatModeCode : kRoutingModeCode),
+          std::to_string(v.addressRtu)};
 }
 
 GeneralParameterTexts TextsOf(const pugi::xml_document& document) {
@@ -102,15 +101,15 @@ GeneralParameters GeneralParametersFromTexts(const GeneralParameterTexts& found)
   v.snmpPrivate = communityName("SNMP_PRIVATE");
 
   if (const auto baud = IntegerOf(found.Text("BAUD")))
-    v.baudIndex = (*baud >= 0 && *baud < kBaudPositions) ? *baud : -1;
+    v.baudIndex = IsBaudCode(*baud) ? *baud : kNoBaudCode;
 
   if (const auto parity = IntegerOf(found.Text("PARITY")))
-    v.parityIndex = *parity == 3 ? kParityOdd : *parity == 2 ? kParityEven : 0;
+    v.parityIndex = ParityPositionOfCode(*parity).value_or(0);
 
-  if (const auto mode = IntegerOf(found.Text("MODE"))) v.natMode = *mode != 0;
+  if (const auto mode = IntegerOf(found.Text("MODE"))) v.natMode = *mode != kRoutingModeCode;
 
   if (const auto address = IntegerOf(found.Text("ADDRESS_RTU")))
-    v.addressRtu = std::clamp<std::int32_t>(*address, 1, 255);
+    v.addressRtu = std::clamp<std::int32_t>(*address, kMinRtuAddress, kMaxRtuAddress);
   return v;
 }
 

@@ -18,12 +18,12 @@ struct GeneralParameters {
   std::int32_t tcpPort = 502;                               // TCP_PORT
   std::string snmpPublic = "kombri";                        // SNMP_PUBLIC, at most 13 characters
   std::string snmpPrivate = "drevant";                      // SNMP_PRIVATE, at most 13 characters
-  int baudIndex = 3;       // BAUD: position in 1200..115200, -1 when none is selected
-  int parityIndex = 0;     // list position: 0 NONE, 1 ODD, 2 EVEN, -1 none selected
+  int baudIndex = 3;       // BAUD: index into kBaudRates (gateway_codes.h), -1 none selected
+  int parityIndex = 0;     // position in kParities (gateway_codes.h), -1 none selected
   std::string timeOut = "1000";                             // TIME_OUT, text as typed
   std::string offset = "0";                                 // OFFSET, text as typed
   bool natMode = true;     // MODE: false Routing Mode ("0"), true NAT Mode ("1")
-  int addressRtu = 1;      // ADDRESS_RTU, 1 to 255
+  int addressRtu = 1;      // ADDRESS_RTU, kMinRtuAddress to kMaxRtuAddress
 
   bool operator==(const GeneralParameters&) const = default;
 };

@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "editors/address_spin_box.h"
+#include "documents/gateway_codes.h"
 #include "documents/general_parameter_checks.h"
 #include "platform/error.h"
 #include "platform/message_boxes.h"
@@ -35,8 +36,23 @@ constexpr int kFieldHeight = 21;
 constexpr int kOctetWidth = 38;
 constexpr int kOctetPitch = 48;  // octet field plus its "." label
 
-const QStringList kBaudRates = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
-const QStringList kParities = {"NONE", "ODD", "EVEN"};
+QString Caption(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The baud rates in code order, as the list shows them.
+QStringList BaudRateItems() {
+  QStringList items;
+  for (int rate : kBaudRates) items << QString::number(rate);
+  return items;
+}
+
+// The parities in list order, by their captions.
+QStringList ParityItems() {
+  QStringList items;
+  for (const Parity& parity : kParities) items << Caption(parity.caption);
+  return items;
+}
 
 QLineEdit* MakeTextField(QWidget* parent) {
   auto* field = new QLineEdit(parent);
@@ -111,11 +127,11 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   SE_Address->setGeometry(kRtuFieldX, kRtuRows[0], kRtuFieldWidth, kFieldHeight);
   MakeLabel("Baud rate", rtu, 10, kRtuRows[1], 88);
   CB_Baud = new QComboBox(rtu);
-  CB_Baud->addItems(kBaudRates);
+  CB_Baud->addItems(BaudRateItems());
   CB_Baud->setGeometry(kRtuFieldX, kRtuRows[1], kRtuFieldWidth, kFieldHeight);
   MakeLabel("Parity", rtu, 10, kRtuRows[2], 88);
   CB_Par = new QComboBox(rtu);
-  CB_Par->addItems(kParities);
+  CB_Par->addItems(ParityItems());
   CB_Par->setGeometry(kRtuFieldX, kRtuRows[2], kRtuFieldWidth, kFieldHeight);
   MakeLabel("Timeout (ms)", rtu, 10, kRtuRows[3], 88);
   E_Time = MakeTextField(rtu);
@@ -134,10 +150,10 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   RG_Mode = new QGroupBox("Operation Mode", content);
   RG_Mode->setGeometry(kLeftGroupX, kContentHeight - 8 - 56, kRightGroupX + kGroupWidth - kLeftGroupX,
                        56);
-  RoutingMode = new QRadioButton("Routing Mode", RG_Mode);
+  RoutingMode = new QRadioButton(Caption(kModeNames[kRoutingModeCode]), RG_Mode);
   RoutingMode->setObjectName("RoutingMode");
   RoutingMode->setGeometry(16, 24, 180, 20);
-  NatMode = new QRadioButton("NAT Mode", RG_Mode);
+  NatMode = new QRadioButton(Caption(kModeNames[kNatModeCode]), RG_Mode);
   NatMode->setObjectName("NatMode");
   NatMode->setGeometry(16 + RG_Mode->width() / 2, 24, 180, 20);
 

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "documents/gateway_codes.h"
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
 #include "documents/mapping_checks.h"
@@ -614,7 +615,7 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
   const int first = duplicateRows->property("first").toInt();
   const int last = duplicateRows->property("last").toInt();
   const std::optional<std::int32_t> offset = ParseInteger(offsetText);
-  if (!offset || *offset < -65535 || *offset > 65535) {
+  if (!offset || *offset < -kLastAddress || *offset > kLastAddress) {
     services_.messages.ShowError("Error!! RTU address offset must be between -65535 and 65535. ");
     return false;
   }
@@ -646,7 +647,7 @@ bool TFSetVar::DuplicateRows(const std::string& offsetText, const std::string& i
     TranslateCells cells = model_->RowCells(row);
     const std::optional<std::int32_t> rtu = ParseInteger(cells[kAddressRtuColumn - 1]);
     const std::int64_t moved = rtu ? std::int64_t{*rtu} + *offset : -1;
-    if (!rtu || *rtu < 0 || *rtu > 65535 || moved < 0 || moved > 65535) {
+    if (!rtu || *rtu < 0 || *rtu > kLastAddress || moved < 0 || moved > kLastAddress) {
       services_.messages.ShowError("Error!! Address RTU of row " + std::to_string(row) +
                                    " plus the offset must be between 0 and 65535. ");
       return false;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "documents/gateway_codes.h"
 #include "documents/pargen_document.h"
 #include "documents/var_document.h"
 #include "platform/error.h"
@@ -23,9 +24,9 @@ inline void CheckGeneralParameters(std::string_view bytes) {
   } catch (const Error&) {
     return;
   }
-  Require(read.baudIndex >= -1 && read.baudIndex <= 7);
-  Require(read.parityIndex >= 0 && read.parityIndex <= 2);
-  Require(read.addressRtu >= 1 && read.addressRtu <= 255);
+  Require(read.baudIndex == kNoBaudCode || IsBaudCode(read.baudIndex));
+  Require(ParityPositionOfCode(ParityCodeOfPosition(read.parityIndex)) == read.parityIndex);
+  Require(read.addressRtu >= kMinRtuAddress && read.addressRtu <= kMaxRtuAddress);
   Require(ParseGeneralParameters(GeneralParametersXml(read)) == read);
 }
 

@@ -3,12 +3,11 @@
 #include <cstdio>
 
 #include "documents/data_types.h"
+#include "documents/gateway_codes.h"
 #include "documents/ip_address.h"
 
 namespace fabrion {
 namespace {
-
-constexpr int kBaudRates[] = {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 std::uint16_t Word(const ConfigImage& image, std::size_t offset) {
   return static_cast<std::uint16_t>(image[offset] | (unsigned(image[offset + 1]) << 8));
@@ -67,24 +66,17 @@ std::string CommunityNameWords(const CommunityName& field) {
 }
 
 std::string BaudWords(unsigned code) {
-  return code < std::size(kBaudRates) ? std::to_string(kBaudRates[code]) : UnknownCode(code);
+  return code < kBaudRates.size() ? std::to_string(kBaudRates[code]) : UnknownCode(code);
 }
 
 std::string ParityWords(unsigned code) {
-  switch (code) {
-    case 0: return "None";
-    case 2: return "Even";
-    case 3: return "Odd";
-    default: return UnknownCode(code);
-  }
+  const std::optional<int> position = ParityPositionOfCode(static_cast<int>(code));
+  return position ? std::string(kParities[static_cast<std::size_t>(*position)].name)
+                  : UnknownCode(code);
 }
 
 std::string ModeWords(unsigned code) {
-  switch (code) {
-    case 0: return "Routing Mode";
-    case 1: return "NAT Mode";
-    default: return UnknownCode(code);
-  }
+  return code < kModeNames.size() ? std::string(kModeNames[code]) : UnknownCode(code);
 }
 
 }  // namespace

@@ -21,11 +21,11 @@ struct ImageGeneral {
   std::uint16_t tcpPort = 0;
   CommunityName snmpPublic{};
   CommunityName snmpPrivate{};
-  std::uint8_t baudCode = 0;    // 0 to 7 for 1200 to 115200 baud
-  std::uint8_t parityCode = 0;  // 0 none, 2 even, 3 odd
+  std::uint8_t baudCode = 0;    // index into kBaudRates (documents/gateway_codes.h)
+  std::uint8_t parityCode = 0;  // the code of one of kParities
   std::uint16_t timeOut = 0;    // milliseconds
   std::uint16_t dataOffset = 0;
-  std::uint8_t modeCode = 0;    // 0 Routing Mode, 1 NAT Mode
+  std::uint8_t modeCode = 0;    // kRoutingModeCode or kNatModeCode
   std::uint16_t buildTime = 0;
   std::uint16_t buildDate = 0;
   std::uint8_t addressRtu = 0;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "documents/gateway_codes.h"
 #include "inspect/image_decoding.h"
 #include "inspect/image_diff.h"
 #include "platform/clock.h"
@@ -13,9 +14,7 @@
 namespace fabrion {
 namespace {
 
-constexpr int kParityOddPosition = 1;
-constexpr int kParityEvenPosition = 2;
-constexpr std::uint8_t kNoBaudRate = 255;  // "-1" in pargen.xml
+constexpr std::uint8_t kNoBaudRate = kNoBaudCode & 0xFF;  // as the image holds it
 constexpr std::uint8_t kMostPointsSaved = 126;
 
 // The value's words as the general parameters list them.
@@ -46,34 +45,31 @@ GeneralParameters GeneralFromImage(const ImageGeneral& g, std::vector<std::strin
   community(g.snmpPublic, "SNMP community (public)", p.snmpPublic);
   community(g.snmpPrivate, "SNMP community (private)", p.snmpPrivate);
 
-  if (g.baudCode < 8)
+  if (IsBaudCode(g.baudCode))
     p.baudIndex = g.baudCode;
   else if (g.baudCode == kNoBaudRate)
-    p.baudIndex = -1;
+    p.baudIndex = kNoBaudCode;
   else
     refusals.push_back("Baud rate code " + std::to_string(g.baudCode) +
                        ": pargen.xml holds the codes 0 to 7 (1200 to 115200 baud) and 255 (no "
                        "rate selected)");
 
-  switch (g.parityCode) {
-    case 0: p.parityIndex = 0; break;
-    case 2: p.parityIndex = kParityEvenPosition; break;
-    case 3: p.parityIndex = kParityOddPosition; break;
-    default:
-      refusals.push_back("Parity code " + std::to_string(g.parityCode) +
-                         ": pargen.xml holds the codes 0 (none), 2 (even) and 3 (odd)");
-  }
+  if (const std::optional<int> position = ParityPositionOfCode(g.parityCode))
+    p.parityIndex = *position;
+  else
+    refusals.push_back("Parity code " + std::to_string(g.parityCode) +
+                       ": pargen.xml holds the codes 0 (none), 2 (even) and 3 (odd)");
 
   p.timeOut = std::to_string(g.timeOut);
   p.offset = std::to_string(g.dataOffset);
 
-  if (g.modeCode <= 1)
-    p.natMode = g.modeCode == 1;
+  if (g.modeCode < kModeNames.size())
+    p.natMode = g.modeCode == kNatModeCode;
   else
     refusals.push_back("Operation mode code " + std::to_string(g.modeCode) +
                        ": pargen.xml holds the codes 0 (Routing Mode) and 1 (NAT Mode)");
 
-  if (g.addressRtu != 0)
+  if (g.addressRtu >= kMinRtuAddress)
     p.addressRtu = g.addressRtu;
   else
     refusals.push_back("RTU address 0: pargen.xml holds 1 to 255");
