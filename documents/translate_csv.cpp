@@ -340,22 +340,27 @@ std::string WriteTranslateCsv(const std::vector<TranslateCells>& rows) {
   return csv;
 }
 
+TranslateCells CellsOfRow(const RowTexts& row) {
+  const std::vector<std::string>& v = row.values;
+  const std::size_t n = v.size();
+  TranslateCells cells;
+  if (n > 0) {
+    if (auto name = DataTypeName(IntegerOr(v[0], -1))) cells[kType] = *name;
+  }
+  if (n > 1) cells[kRtu] = v[1];
+  if (n > 5) cells[kIp] = v[2] + "." + v[3] + "." + v[4] + "." + v[5];
+  if (n > 6) cells[kTcp] = v[6];
+  if (n > 7) cells[kPoints] = v[7];
+  if (n > 8) cells[kMnemonic] = v[8];
+  return cells;
+}
+
 std::vector<TranslateCells> CellsOfTable(const std::vector<RowTexts>& rows) {
   std::vector<TranslateCells> table;
   table.reserve(rows.size());
   for (const RowTexts& row : rows) {
-    const std::vector<std::string>& v = row.values;
-    const std::size_t n = v.size();
-    TranslateCells& cells = table.emplace_back();
-    if (n > 0) {
-      auto name = DataTypeName(IntegerOr(v[0], -1));
-      cells[kType] = name ? std::string(*name) : v[0];
-    }
-    if (n > 1) cells[kRtu] = v[1];
-    if (n > 5) cells[kIp] = v[2] + "." + v[3] + "." + v[4] + "." + v[5];
-    if (n > 6) cells[kTcp] = v[6];
-    if (n > 7) cells[kPoints] = v[7];
-    if (n > 8) cells[kMnemonic] = v[8];
+    TranslateCells& cells = table.emplace_back(CellsOfRow(row));
+    if (cells[kType].empty() && !row.values.empty()) cells[kType] = row.values[0];
   }
   return table;
 }

@@ -51,10 +51,15 @@ inline constexpr std::array<std::string_view, 6> kTranslateCsvCaptions = {
 // plain decimal; other cells as they stand.
 std::string WriteTranslateCsv(const std::vector<TranslateCells>& rows);
 
-// var.xml's rows as cells to export: the data type by name (the code's text
-// when it is not 1 to 4), the four octets dotted, the other texts unchanged.
-// A row that lacked an attribute gives the cells read before it, as the
-// dialog places it (the address only when all four octets were read).
+// One var.xml row as the grid shows it: the Data Type code read by the
+// integer rule as its name (empty for anything but 1 to 4), the four octets
+// dotted, the other texts unchanged. A row that lacked an attribute gives the
+// cells read before it (the address only when all four octets were read) and
+// empty cells after.
+TranslateCells CellsOfRow(const RowTexts& row);
+
+// var.xml's rows as cells to export: each as CellsOfRow gives it, but a Data
+// Type code that names no type kept as its text.
 std::vector<TranslateCells> CellsOfTable(const std::vector<RowTexts>& rows);
 
 // A CSV line that could not be read, and why (whole sentences, without the

@@ -4,15 +4,13 @@
 #include <cassert>
 
 #include "documents/data_types.h"
+#include "documents/gateway_codes.h"
 #include "documents/integer_rule.h"
+#include "documents/translate_csv.h"
 #include "documents/utf8_text.h"
 
 namespace fabrion {
 namespace {
-
-// The integer rule's value, or -1 for a text that is no integer, so that the
-// range tests refuse it.
-std::int32_t NumberOrMinusOne(std::string_view text) { return IntegerOr(text, -1); }
 
 bool InRange(std::int32_t value, std::int32_t low, std::int32_t high) {
   return value >= low && value <= high;
@@ -35,7 +33,7 @@ using CellCheck = std::optional<std::string> (*)(const TranslateGrid& grid, int 
 template <typename Field>
 std::optional<std::string> ReadNumber(const std::string& cell, std::int32_t low, std::int32_t high,
                                       Field& field, std::string_view message) {
-  const std::int32_t value = NumberOrMinusOne(cell);
+  const std::int32_t value = IntegerOr(cell, -1);
   if (!InRange(value, low, high)) return std::string(message);
   field = static_cast<Field>(value);
   return std::nullopt;
@@ -49,7 +47,7 @@ std::optional<std::string> ReadDataType(const TranslateGrid& grid, int row, TMyR
 }
 
 std::optional<std::string> ReadAddressRtu(const TranslateGrid& grid, int row, TMyRec& record) {
-  return ReadNumber(grid.Cell(row, kAddressRtuColumn), 0, 65535, record.RtuAddress,
+  return ReadNumber(grid.Cell(row, kAddressRtuColumn), 0, kLastAddress, record.RtuAddress,
                     kAddressRtuMessage);
 }
 
@@ -60,7 +58,7 @@ std::optional<std::string> ReadDeviceIp(const TranslateGrid& grid, int row, TMyR
 }
 
 std::optional<std::string> ReadAddressTcp(const TranslateGrid& grid, int row, TMyRec& record) {
-  return ReadNumber(grid.Cell(row, kAddressTcpColumn), 0, 65535, record.TcpAddress,
+  return ReadNumber(grid.Cell(row, kAddressTcpColumn), 0, kLastAddress, record.TcpAddress,
                     kAddressTcpMessage);
 }
 
@@ -112,18 +110,9 @@ void TranslateGrid::Reset() {
 void PlaceRows(TranslateGrid& grid, const std::vector<RowTexts>& rows) {
   const int count = static_cast<int>(std::min<std::size_t>(rows.size(), kMaxTranslateRows));
   for (int i = 0; i < count; ++i) {
-    const std::vector<std::string>& v = rows[static_cast<std::size_t>(i)].values;
-    const int row = i + 1;
-    const std::size_t n = v.size();
-    if (n > 0) {
-      auto name = DataTypeName(NumberOrMinusOne(v[0]));
-      grid.SetCell(row, kDataTypeColumn, name ? std::string(*name) : std::string());
-    }
-    if (n > 1) grid.SetCell(row, kAddressRtuColumn, v[1]);
-    if (n > 5) grid.SetCell(row, kDeviceIpColumn, v[2] + "." + v[3] + "." + v[4] + "." + v[5]);
-    if (n > 6) grid.SetCell(row, kAddressTcpColumn, v[6]);
-    if (n > 7) grid.SetCell(row, kPointCountColumn, v[7]);
-    if (n > 8) grid.SetCell(row, kMnemonicColumn, v[8]);
+    TranslateCells cells = CellsOfRow(rows[static_cast<std::size_t>(i)]);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+      grid.SetCell(i + 1, kDataTypeColumn + static_cast<int>(c), std::move(cells[c]));
   }
 }
 

@@ -61,10 +61,8 @@ class TranslateGrid {
   std::vector<std::array<std::string, kGridColumns>> cells_;
 };
 
-// Places the rows read from var.xml from grid row 1 down: the Data Type code
-// by the integer rule as its name (empty for anything but 1 to 4), the four
-// octet texts joined with "." (only when all four were read), the other
-// texts unchanged. A row that lacked an attribute keeps what came before it.
+// Places the rows read from var.xml from grid row 1 down, each row's six cells
+// as CellsOfRow gives them; rows past the 1400th are left out.
 void PlaceRows(TranslateGrid& grid, const std::vector<RowTexts>& rows);
 
 // "Error!! Type Data must be ... (Line <line>). "
