@@ -77,7 +77,7 @@ TFFabrioneFirmWare::TFFabrioneFirmWare(ProjectStore& store, Services services)
   LbButton1->setIcon(QIcon());
   LbButton1->setGeometry(kClientWidth - 27, 4, 21, 19);
   LbButton1->setStyleSheet(LbButton1->styleSheet() + "QPushButton { padding: 0px; }");
-  Tools = new ProjectToolsMenu(*this, store_, services_);
+  toolsMenu = new ProjectToolsMenu(*this, store_, services_);
 
   Label6 = new QLabel(QString("<a href=\"%1\" style=\"color: rgb(128,128,128);"
                               " font-weight: bold; text-decoration: none\">%1</a>")

@@ -63,7 +63,7 @@ class TFFabrioneFirmWare : public QWidget {
   QPushButton* CreateBin = nullptr;
   QPushButton* about = nullptr;
   QPushButton* LbButton1 = nullptr;
-  ProjectToolsMenu* Tools = nullptr;  // the menu button left of About
+  ProjectToolsMenu* toolsMenu = nullptr;  // the menu button left of About
   QLabel* Label6 = nullptr;
   int PingStatus = 0;  // 0 no answer yet, 1 device found, 2 device not found
 

@@ -44,11 +44,11 @@ ProjectToolsMenu::ProjectToolsMenu(TFFabrioneFirmWare& main, ProjectStore& store
 
   menu_ = new QMenu(button_);
   connect(menu_->addAction(QString::fromUtf8("Recover project from firmware\xE2\x80\xA6")),
-          &QAction::triggered, this, &ProjectToolsMenu::RecoverClick);
+          &QAction::triggered, this, &ProjectToolsMenu::recoverProject);
   connect(menu_->addAction(QString::fromUtf8("Compare with firmware\xE2\x80\xA6")),
-          &QAction::triggered, this, &ProjectToolsMenu::CompareClick);
+          &QAction::triggered, this, &ProjectToolsMenu::compareWithFirmware);
   connect(menu_->addAction(QString::fromUtf8("Project report\xE2\x80\xA6")), &QAction::triggered,
-          this, &ProjectToolsMenu::ReportClick);
+          this, &ProjectToolsMenu::writeReport);
   button_->setMenu(menu_);
 }
 
@@ -68,7 +68,7 @@ bool ProjectToolsMenu::HasProject() {
   return false;
 }
 
-void ProjectToolsMenu::RecoverClick() {
+void ProjectToolsMenu::recoverProject() {
   const auto file = services_.files.ChooseFileToOpen("Recover project from firmware",
                                                      store_.Fields().ProjectsDir, kFirmwareFilter);
   if (!file) return;
@@ -116,7 +116,7 @@ void ProjectToolsMenu::RecoverClick() {
   services_.messages.ShowMessage(text);
 }
 
-void ProjectToolsMenu::CompareClick() {
+void ProjectToolsMenu::compareWithFirmware() {
   if (!HasProject()) return;
   const std::string& projectDir = store_.Fields().ProjectDir;
   const auto file =
@@ -145,7 +145,7 @@ void ProjectToolsMenu::CompareClick() {
   window.exec();
 }
 
-void ProjectToolsMenu::ReportClick() {
+void ProjectToolsMenu::writeReport() {
   if (!HasProject()) return;
   const std::string& projectDir = store_.Fields().ProjectDir;
   const std::string path = JoinPath(projectDir, kReportFileName);

@@ -28,11 +28,11 @@ class ProjectToolsMenu : public QObject {
 
   // "Recover project from firmware…": the file, then the new project's name;
   // the project is created under PROJECTS and made current.
-  void RecoverClick();
+  void recoverProject();
   // "Compare with firmware…": the file, then the differences in a window.
-  void CompareClick();
+  void compareWithFirmware();
   // "Project report…": report.html in the project folder, opened in the browser.
-  void ReportClick();
+  void writeReport();
 
   QPushButton* Button() const { return button_; }
   QMenu* Menu() const { return menu_; }

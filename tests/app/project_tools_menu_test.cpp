@@ -48,10 +48,10 @@ class ProjectToolsMenuTest : public QObject {
   void menuButtonStandsLeftOfAboutWithThreeCommands() {
     Run run;
     run.Start();
-    QCOMPARE(run.main().Tools->Button()->geometry(), QRect(493, 4, 21, 19));
+    QCOMPARE(run.main().toolsMenu->Button()->geometry(), QRect(493, 4, 21, 19));
     QCOMPARE(run.main().size(), QSize(566, 206));
     QStringList captions;
-    for (QAction* action : run.main().Tools->Menu()->actions()) captions << action->text();
+    for (QAction* action : run.main().toolsMenu->Menu()->actions()) captions << action->text();
     QCOMPARE(captions, QStringList({QString::fromUtf8("Recover project from firmware\xE2\x80\xA6"),
                                     QString::fromUtf8("Compare with firmware\xE2\x80\xA6"),
                                     QString::fromUtf8("Project report\xE2\x80\xA6")}));
@@ -67,12 +67,12 @@ class ProjectToolsMenuTest : public QObject {
     // A name already used is refused with New project's message; then a new one.
     run.platform.files.answers = {firmware, firmware};
     WhenModalOpens(NameIt("taken"));
-    run.main().Tools->RecoverClick();
+    run.main().toolsMenu->recoverProject();
     QCOMPARE(run.platform.messages.Texts(),
              std::vector<std::string>{"Name project not valid because directory already exists"});
     run.platform.messages.Clear();
     WhenModalOpens(NameIt("gw7"));
-    run.main().Tools->RecoverClick();
+    run.main().toolsMenu->recoverProject();
 
     QCOMPARE(run.platform.files.calls.at(0).title, std::string("Recover project from firmware"));
     QCOMPARE(run.platform.files.calls.at(0).start, run.Projects());
@@ -97,8 +97,8 @@ class ProjectToolsMenuTest : public QObject {
     const std::string file = run.program / "bank1.bin";
     test::WriteFileBytes(file, "short");
     run.platform.files.answers = {file};
-    run.main().Tools->RecoverClick();
-    run.main().Tools->RecoverClick();  // cancelled picker: nothing happens
+    run.main().toolsMenu->recoverProject();
+    run.main().toolsMenu->recoverProject();  // cancelled picker: nothing happens
     QCOMPARE(run.platform.messages.shown,
              (std::vector<ShownMessage>{
                  {ShownMessage::GeneralError,
@@ -130,7 +130,7 @@ class ProjectToolsMenuTest : public QObject {
       QTest::keyClick(window, Qt::Key_Escape);
       closed = !window->isVisible();
     });
-    run.main().Tools->CompareClick();
+    run.main().toolsMenu->compareWithFirmware();
     QVERIFY(closed);
     QCOMPARE(shown, QString::fromUtf8(("Firmware: " + project + "/bin/bank1.bin\nProject: " + project +
                                        "\n\n1 difference, the firmware's value first:\n"
@@ -146,20 +146,20 @@ class ProjectToolsMenuTest : public QObject {
     WriteGeneralParameters(project + "/pargen.xml", GeneralParameters{});
     run.store.Fields().ProjectDir = project;
 
-    run.main().Tools->ReportClick();  // no var.xml yet
+    run.main().toolsMenu->writeReport();  // no var.xml yet
     QCOMPARE(run.platform.messages.shown.size(), std::size_t(1));
     QCOMPARE(run.platform.messages.shown[0].kind, ShownMessage::GeneralError);
     QVERIFY(run.platform.shell.opened.empty());
 
     test::WriteFileBytes(project + "/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
-    run.main().Tools->ReportClick();
+    run.main().toolsMenu->writeReport();
     QCOMPARE(run.platform.shell.opened, std::vector<std::string>{FileUrl(project + "/report.html")});
     QVERIFY(test::ReadFileBytes(project + "/report.html").starts_with("<!DOCTYPE html>"));
 
     run.store.Fields().ProjectDir.clear();
     run.platform.messages.Clear();
-    run.main().Tools->ReportClick();
-    run.main().Tools->CompareClick();
+    run.main().toolsMenu->writeReport();
+    run.main().toolsMenu->compareWithFirmware();
     QCOMPARE(run.platform.messages.Texts(), (std::vector<std::string>{"Project not valid", "Project not valid"}));
     QVERIFY(run.platform.files.calls.empty());
   }
