@@ -1,9 +1,8 @@
 #include "inspect/image_decoding.h"
 
-#include <cstdio>
-
 #include "documents/data_types.h"
 #include "documents/ip_address.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
@@ -58,9 +57,7 @@ std::string CommunityNameWords(const CommunityName& field) {
     if (cp && *cp != '"' && *cp != '\\') {
       AppendUtf8(text, *cp);
     } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", field[i]);
-      text += escaped;
+      text += "\\x" + Hex(field[i], 2);
     }
   }
   return text + "\"";

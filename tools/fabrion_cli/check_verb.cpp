@@ -11,6 +11,7 @@
 #include "table/translate_table_checks.h"
 #include "net/device_check.h"
 #include "platform/error.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 #include "tools/fabrion_cli/cli_verb.h"
 
@@ -132,7 +133,6 @@ std::optional<std::vector<TMyRec>> ReadCheckedRows(const std::string& path, std:
 
 // text as a JSON string, quotes included.
 std::string JsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string json = "\"";
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -144,9 +144,7 @@ std::string JsonString(std::string_view text) {
       case '\t': json += "\\t"; break;
       default:
         if (byte < 0x20 || byte == 0x7F) {
-          json += "\\u00";
-          json += kHex[byte >> 4];
-          json += kHex[byte & 0xF];
+          json += "\\u00" + Hex(byte, 2, HexCase::kLower);
         } else {
           json += c;  // UTF-8 passes as it is
         }

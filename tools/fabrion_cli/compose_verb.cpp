@@ -50,20 +50,20 @@ int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
   if (IsScratchFile(output, args[1]))
     return Usage(err, "OUTPUT_FILE \"" + args[2] +
                           "\" is BIN_DIR's scratch file Bin.sx, which the composition removes");
-  StreamMessages messages(err);
   HeldProgress progress;
   ComposeOutcome outcome;
   try {
     outcome = ComposeFirmware(1, args[0], args[1], FromFsPath(output.filename()),
-                              FromFsPath(output.parent_path()), progress, messages);
+                              FromFsPath(output.parent_path()), progress);
   } catch (const Error& e) {
-    messages.ShowGeneralError(e.what());
+    err << GeneralErrorText(e.what()) << '\n';
     outcome = {};
   }
+  if (!outcome.message.empty()) err << outcome.message << '\n';
   out << (outcome.ranToEnd ? outcome.result : -1) << '\n';
   if (!outcome.ranToEnd) return kCliFailed;
   if (!outcome.bankPlaced) {
-    messages.ShowMessage(NoConfigurationAreaText(1));
+    err << NoConfigurationAreaText(1) << '\n';
     return kCliNoConfigurationArea;
   }
   return kCliOk;
