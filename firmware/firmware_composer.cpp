@@ -348,11 +348,18 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
   const std::uint32_t windowStart = BankWindowStart(bank);
   const std::string recordsPath = InFolder(binDir, "Bin.sx");
   RemoveOnExit removeRecords(recordsPath);
-  const BankBytes bankBytes = ReadBankFile(bankPath);
+  const auto asInput = [](auto read) {
+    try {
+      return read();
+    } catch (const Error& e) {
+      throw UnreadableInput(e.what());
+    }
+  };
+  const BankBytes bankBytes = asInput([&] { return ReadBankFile(bankPath); });
   const std::string bankRecords = BankRecordLines(windowStart, bankBytes);
   WriteBankRecords(recordsPath, bankRecords);
 
-  HeldFile master(OpenRegularFile(masterPath));
+  HeldFile master(asInput([&] { return OpenRegularFile(masterPath); }));
   StagedFile output(InFolder(outputDir, outputName));
 
   Merge merge(windowStart, bankName, bankBytes, bankRecords, master.get(), output, progress);

@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace fabrion {
 
 class ProgressIndicator;
@@ -25,6 +27,14 @@ struct ComposeOutcome {
   bool inputMissing = false;  // it stopped at once: no master, bin folder or bank file
 };
 
+// Thrown by ComposeFirmware when the master or the bank file is there but
+// cannot be opened or read (what() names the file); other Errors are files it
+// could not create or write.
+class UnreadableInput : public Error {
+ public:
+  using Error::Error;
+};
+
 // What a composition that ran to its end without placing the bank's records
 // means for the user: the master has no configuration area, and so nothing
 // was started (a firmware without a configuration must not be programmed).
@@ -33,9 +43,9 @@ std::string NoConfigurationAreaText(int bank);
 // Composes bank `bank` (1 to 5) from binDir (with or without its trailing
 // separator) into outputDir + outputName (a separator is put between them
 // when outputDir lacks one). Stops with outcome.message, for the caller to
-// show, at a missing input or a failed merge; throws Error when a file cannot
-// be created or opened (the master and the bank file are read only when they
-// are regular files).
+// show, at a missing input or a failed merge; throws UnreadableInput when the
+// master or the bank file cannot be opened or read (they are read only when
+// they are regular files) and Error when a file cannot be created or written.
 // The output is written beside its target and renamed over it only when the
 // merge ran to its end; the bank records file Bin.sx is created new, after
 // whatever was at its name is removed, and is always removed at the end.

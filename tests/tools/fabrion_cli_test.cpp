@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <sstream>
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <sys/wait.h>
 #endif
 
@@ -165,6 +166,18 @@ TEST_F(FabrionCli, ComposePrintsTheResultAndTheMessages) {
   EXPECT_EQ(run.out, "-1\n");  // stopped, though an end record came before the empty line
   EXPECT_EQ(run.err, "File New Sx Not Create,Abort Procedure\n");
   EXPECT_EQ(ReadFileBytes(folder / "p/New_ravelin.sx").size(), 18 + 512 * 78 + 12u);
+
+#ifndef _WIN32
+  // Unreadable inputs exit 3, as in every verb; an output not written, 1.
+  std::filesystem::rename(folder / "p/bin/bank1.bin", folder / "p/bank1.bin");
+  mkfifo((folder / "p/bin/bank1.bin").c_str(), 0600);
+  run = Cli({"compose", master, folder / "p/bin", folder / "p/New_ravelin.sx"});
+  EXPECT_EQ(run.code, 3);
+  EXPECT_EQ(run.err, "Cannot open file \"" + (folder / "p/bin/bank1.bin") +
+                         "\". It is a FIFO, not a regular file.\n");
+  std::filesystem::remove(folder / "p/bin/bank1.bin");
+  std::filesystem::rename(folder / "p/bank1.bin", folder / "p/bin/bank1.bin");
+#endif
 
   WriteFileBytes(master, "S9030000FC\r\n");
   test::MakeReadOnly(folder / "p/New_ravelin.sx");

@@ -26,8 +26,8 @@ constexpr ExitStatus kComposeExits[] = {
     {kExitOk, "the composition ran to its end"},
     {kExitComposeStopped,
          "it stopped with a message (the merge failed, or a file could not be "
-         "opened or written)"},
-    {kExitUnreadable, "MASTER, BIN_DIR or BIN_DIR/bank1.bin is missing"},
+         "created or written)"},
+    {kExitUnreadable, "MASTER, BIN_DIR or BIN_DIR/bank1.bin is missing or cannot be read"},
     kUsageStatus,
     {kExitNoConfigurationArea,
          "OUTPUT_FILE was written, but MASTER has no configuration area (no "
@@ -62,16 +62,18 @@ int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
                           "\" is BIN_DIR's scratch file Bin.sx, which the composition removes");
   HeldProgress progress;
   ComposeOutcome outcome;
+  bool unreadable = false;
   try {
     outcome = ComposeFirmware(1, args[0], args[1], FromFsPath(output.filename()),
                               FromFsPath(output.parent_path()), progress);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
+    unreadable = dynamic_cast<const UnreadableInput*>(&e) != nullptr;
     outcome = {};
   }
   if (!outcome.message.empty()) err << outcome.message << '\n';
   out << (outcome.ranToEnd ? outcome.result : -1) << '\n';
-  if (outcome.inputMissing) return kExitUnreadable;
+  if (outcome.inputMissing || unreadable) return kExitUnreadable;
   if (!outcome.ranToEnd) return kExitComposeStopped;
   if (!outcome.bankPlaced) {
     err << NoConfigurationAreaText(1) << '\n';
