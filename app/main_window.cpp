@@ -108,11 +108,8 @@ void TFFabrioneFirmWare::FormCreate() {
   setWindowTitle(QString::fromStdString(title));
   // The Translate Table button follows the stored operation mode: Routing
   // Mode (0) disables it; a missing, unreadable or non-integer MODE leaves it.
-  try {
-    if (const auto mode = ReadOperationModeCode(store_.Fields().ParGenPath))
-      btn_Translate->setEnabled(*mode != 0);
-  } catch (...) {
-  }
+  if (const auto mode = ReadOperationModeCode(store_.Fields().ParGenPath))
+    btn_Translate->setEnabled(*mode != 0);
 }
 
 void TFFabrioneFirmWare::FormClose() {

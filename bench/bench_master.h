@@ -7,15 +7,12 @@
 #include <random>
 #include <string>
 
-#include "firmware/firmware_composer.h"
+#include "firmware/srecord_line.h"
+#include "platform/hex_text.h"
 
 namespace bench {
 
-inline std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
-}
+using fabrion::Hex;
 
 // A master of about `bytes` bytes: a header, S2 records of 32 bytes (the
 // bank window among them), an end record. Written in pieces.

@@ -20,7 +20,6 @@
 #include "firmware/firmware_composer.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
-#include "platform/message_boxes.h"
 #include "platform/progress_indicator.h"
 
 namespace fs = std::filesystem;
@@ -44,15 +43,6 @@ class CountingProgress : public ProgressIndicator {
  private:
   std::int64_t maximum_ = 0;
   std::int64_t position_ = 0;
-};
-
-class PrintingMessages : public MessageBoxes {
- public:
-  void ShowMessage(const std::string& text) override { std::printf("message: %s\n", text.c_str()); }
-  void ShowError(const std::string& text) override { std::printf("error: %s\n", text.c_str()); }
-  void ShowGeneralError(const std::string& text) override {
-    std::printf("general error: %s\n", text.c_str());
-  }
 };
 
 double PeakMemoryMiB() {
@@ -90,11 +80,10 @@ double ReadTwiceWriteOnce(const fs::path& master, const fs::path& copy) {
 
 double Compose(const fs::path& folder, long long* progressCalls) {
   CountingProgress progress;
-  PrintingMessages messages;
   const auto start = std::chrono::steady_clock::now();
   const ComposeOutcome outcome =
       ComposeFirmware(1, (folder / "ravelin.sx").string(), (folder / "bin/").string(),
-                      "New_ravelin.sx", folder.string(), progress, messages);
+                      "New_ravelin.sx", folder.string(), progress);
   const Seconds elapsed = std::chrono::steady_clock::now() - start;
   if (!outcome.ranToEnd || outcome.result != 1) std::printf("composition did not run to its end\n");
   *progressCalls = progress.calls;

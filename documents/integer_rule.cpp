@@ -1,17 +1,8 @@
 #include "documents/integer_rule.h"
 
+#include "platform/hex_text.h"
+
 namespace fabrion {
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::optional<std::int32_t> ParseInteger(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
@@ -33,7 +24,7 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
     std::uint32_t pattern = 0;
     int significant = 0;
     for (char c : rest) {
-      int digit = HexDigit(c);
+      int digit = HexDigitValue(c);
       if (digit < 0) return std::nullopt;
       if (significant > 0 || digit != 0) ++significant;
       if (significant > 8) return std::nullopt;

@@ -8,6 +8,7 @@
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
 #include "documents/utf8_text.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
@@ -162,7 +163,6 @@ bool IsHeader(const std::vector<std::string>& cells) {
 // A cell's text in a reason, on one line: quoted, its first 40 characters
 // when longer, line breaks and other control characters escaped.
 std::string Quoted(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   const std::string start = FirstUtf8Characters(text, 40);
   std::string quoted = "\"";
   for (char c : start) {
@@ -174,7 +174,7 @@ std::string Quoted(std::string_view text) {
     } else if (c == '\t') {
       quoted += "\\t";
     } else if (byte < 0x20 || byte == 0x7F) {
-      quoted += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15u];
+      quoted += "\\x" + Hex(byte, 2);
     } else {
       quoted += c;
     }

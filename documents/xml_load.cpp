@@ -5,14 +5,10 @@
 #include "documents/utf8_text.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
-
-std::string HexByte(unsigned char byte) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  return std::string("0x") + kHex[byte >> 4] + kHex[byte & 0x0F];
-}
 
 class StringWriter : public pugi::xml_writer {
  public:
@@ -72,7 +68,7 @@ void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document) {
       document.reset();
       throw DocumentParseError(ParseErrorTextAt(
           bytes, *bad,
-          "Invalid UTF-8 byte sequence (byte " + HexByte(static_cast<unsigned char>(bytes[*bad])) + ")",
+          "Invalid UTF-8 byte sequence (byte " + PrefixedHex(static_cast<unsigned char>(bytes[*bad]), 2) + ")",
           true));
     }
   }

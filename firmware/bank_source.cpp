@@ -1,6 +1,7 @@
 #include "firmware/bank_source.h"
 
 #include "platform/atomic_file.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -12,7 +13,6 @@ constexpr std::size_t kBankSourceSize = 117824;
 }  // namespace
 
 std::string BankSourceText(const ConfigImage& image) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(kBankSourceSize);
   text += "#pragma CONST_SEG SEGMENT0\r\n";
@@ -22,8 +22,7 @@ std::string BankSourceText(const ConfigImage& image) {
     else if (offset % kBytesPerLine == 0)
       text.append(17, ' ');
     text += " 0x";
-    text += kHex[image[offset] >> 4];
-    text += kHex[image[offset] & 0x0F];
+    AppendHex(text, image[offset], 2);
     text += offset + 1 == image.size() ? "};" : ",";
     if (offset % kBytesPerLine == kBytesPerLine - 1) text += "\r\n";
   }

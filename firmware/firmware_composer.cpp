@@ -10,10 +10,11 @@
 #include <system_error>
 
 #include "firmware/line_reader.h"
+#include "firmware/srecord_line.h"
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
-#include "platform/message_boxes.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 #include "platform/progress_indicator.h"
 
@@ -24,7 +25,6 @@ constexpr int kRecordsPerBank = 512;
 constexpr std::size_t kRecordDataBytes = 32;
 constexpr std::uint32_t kBankWindowSize = 0x4000;
 constexpr std::size_t kOutputChunk = 64 * 1024;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 constexpr const char* kMasterMissing = "File *.Sx Not Found,Abort Procedure";
 constexpr const char* kOutputNameEmpty = "File New *.Sx Not Found,Abort Procedure";
@@ -37,35 +37,13 @@ std::uint32_t BankWindowStart(int bank) {
   return 0x388000u + static_cast<std::uint32_t>(bank - 1) * 0x10000u;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-void AppendHexByte(std::string& text, unsigned value) {
-  text += kHexDigits[(value >> 4) & 0x0F];
-  text += kHexDigits[value & 0x0F];
-}
-
-// "0x" and the value in at least `digits` upper-case hexadecimal digits.
-std::string HexAddress(std::uint64_t value, int digits = 6) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-  return text;
-}
-
-// The value of the hexadecimal digits text[at, at + count), or nothing.
+// The value of the hexadecimal digits text[at, at + count) of a master line,
+// or nothing. The master's lines are not read as S-records: the merge copies
+// them as they stand, checksums unread; it reads only a record's type, its
+// address, its byte count and its bytes that fall in the bank's window.
 std::optional<std::uint32_t> HexNumber(std::string_view text, std::size_t at, std::size_t count) {
   if (at + count > text.size()) return std::nullopt;
-  std::uint32_t value = 0;
-  for (std::size_t i = at; i < at + count; ++i) {
-    const int digit = HexValue(text[i]);
-    if (digit < 0) return std::nullopt;
-    value = (value << 4) | static_cast<std::uint32_t>(digit);
-  }
-  return value;
+  return ParseHex(text.substr(at, count));
 }
 
 bool IsSeparator(char c) {
@@ -138,18 +116,11 @@ BankBytes ReadBankFile(const std::string& bankPath) {
 // The bank as its 512 S2 records of 32 bytes, each line ended by CR LF.
 std::string BankRecordLines(std::uint32_t windowStart, const BankBytes& bytes) {
   std::string lines;
-  std::string line;
+  std::vector<std::uint8_t> data(kRecordDataBytes);
   for (std::size_t k = 0; k < kRecordsPerBank; ++k) {
     const std::uint32_t address = windowStart + static_cast<std::uint32_t>(k * kRecordDataBytes);
-    line = "S224";
-    AppendHexByte(line, address >> 16);
-    AppendHexByte(line, address >> 8);
-    AppendHexByte(line, address);
-    for (std::size_t i = 0; i < kRecordDataBytes; ++i) AppendHexByte(line, bytes[k * kRecordDataBytes + i]);
-    line += "XX";
-    const std::string checksum = SRecordChecksum(line, true);
-    line.replace(line.size() - 2, 2, checksum);
-    lines += line;
+    std::copy_n(bytes.begin() + k * kRecordDataBytes, kRecordDataBytes, data.begin());
+    lines += FormatSRecordLine('2', address, data);
     lines += "\r\n";
   }
   return lines;
@@ -251,7 +222,7 @@ class Merge {
         const std::uint64_t end = *address + DataBytes(text, 3);
         if (end > windowEnd_) {
           Refuse(*address, 6, "it reaches past the end of the configuration area (" +
-                                  HexAddress(windowEnd_ - 1) + ")");
+                                  PrefixedHex(windowEnd_ - 1, 6) + ")");
           return false;
         }
         if (pending_ && !CopyBankRecords()) failed_ = true;
@@ -287,15 +258,15 @@ class Merge {
       const std::uint8_t expected = bank_[static_cast<std::size_t>(at - windowStart_)];
       if (byte && *byte == expected) continue;
       Refuse(address, digits,
-             byte ? "it puts " + HexAddress(*byte, 2) + " at " + HexAddress(at) + ", where " +
-                        bankName_ + " has " + HexAddress(expected, 2)
-                  : "its byte for " + HexAddress(at) + " is no hexadecimal number");
+             byte ? "it puts " + PrefixedHex(*byte, 2) + " at " + PrefixedHex(at, 6) + ", where " +
+                        bankName_ + " has " + PrefixedHex(expected, 2)
+                  : "its byte for " + PrefixedHex(at, 6) + " is no hexadecimal number");
       return;
     }
   }
 
   void Refuse(std::uint32_t address, int digits, const std::string& why) {
-    why_ = "Line " + std::to_string(line_) + ", record at " + HexAddress(address, digits) + ": " +
+    why_ = "Line " + std::to_string(line_) + ", record at " + PrefixedHex(address, digits) + ": " +
            why;
   }
 
@@ -345,71 +316,57 @@ class Merge {
 
 }  // namespace
 
-std::string SRecordChecksum(std::string_view line, bool checksumOnly) {
-  unsigned sum = 0;
-  for (std::size_t i = 2; i + 4 <= line.size(); i += 2) {
-    const int high = HexValue(line[i]);
-    const int low = HexValue(line[i + 1]);
-    sum += static_cast<unsigned>((high < 0 ? 0 : high) * 16 + (low < 0 ? 0 : low));
-  }
-  std::string checksum;
-  AppendHexByte(checksum, ~sum & 0xFF);
-  if (checksumOnly) return checksum;
-  std::string completed(line);
-  if (completed.size() < 2) completed.resize(2, ' ');
-  completed.replace(completed.size() - 2, 2, checksum);
-  return completed;
-}
-
 std::string NoConfigurationAreaText(int bank) {
   const std::uint32_t start = BankWindowStart(bank);
-  return "The master firmware file has no configuration area (" + HexAddress(start) + " to " +
-         HexAddress(start + kBankWindowSize - 1) + "): nothing was started.";
+  return "The master firmware file has no configuration area (" + PrefixedHex(start, 6) + " to " +
+         PrefixedHex(start + kBankWindowSize - 1, 6) + "): nothing was started.";
 }
 
 ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::string_view binDir,
                                std::string_view outputName, std::string_view outputDir,
-                               ProgressIndicator& progress, MessageBoxes& messages) {
+                               ProgressIndicator& progress) {
   if (bank < 1 || bank > 5) throw Error("There is no bank " + std::to_string(bank));
   progress.SetPosition(0);
 
   const std::string bankName = "bank" + std::to_string(bank) + ".bin";
   const std::string bankPath = InFolder(binDir, bankName);
-  if (!FileExists(masterPath)) {
-    messages.ShowMessage(kMasterMissing);
-    return {};
-  }
-  if (outputName.empty()) {
-    messages.ShowMessage(kOutputNameEmpty);
-    return {};
-  }
-  if (!DirectoryExists(binDir)) {
-    messages.ShowMessage(kBinFolderMissing);
-    return {};
-  }
-  if (!FileExists(bankPath)) {
-    messages.ShowMessage("File " + bankName + " Not Found,Abort Procedure");
-    return {};
-  }
+  const auto stopped = [](std::string message, bool inputMissing) {
+    ComposeOutcome outcome;
+    outcome.message = std::move(message);
+    outcome.inputMissing = inputMissing;
+    return outcome;
+  };
+  if (!FileExists(masterPath)) return stopped(kMasterMissing, true);
+  if (outputName.empty()) return stopped(kOutputNameEmpty, false);
+  if (!DirectoryExists(binDir)) return stopped(kBinFolderMissing, true);
+  if (!FileExists(bankPath)) return stopped("File " + bankName + " Not Found,Abort Procedure", true);
 
   const std::uint32_t windowStart = BankWindowStart(bank);
   const std::string recordsPath = InFolder(binDir, "Bin.sx");
   RemoveOnExit removeRecords(recordsPath);
-  const BankBytes bankBytes = ReadBankFile(bankPath);
+  const auto asInput = [](auto read) {
+    try {
+      return read();
+    } catch (const Error& e) {
+      throw UnreadableInput(e.what());
+    }
+  };
+  const BankBytes bankBytes = asInput([&] { return ReadBankFile(bankPath); });
   const std::string bankRecords = BankRecordLines(windowStart, bankBytes);
   WriteBankRecords(recordsPath, bankRecords);
 
-  HeldFile master(OpenRegularFile(masterPath));
+  HeldFile master(asInput([&] { return OpenRegularFile(masterPath); }));
   StagedFile output(InFolder(outputDir, outputName));
 
   Merge merge(windowStart, bankName, bankBytes, bankRecords, master.get(), output, progress);
   const bool merged = merge.Run();
-  if (!merged)
-    messages.ShowMessage(merge.why().empty() ? std::string(kMergeFailed)
-                                             : std::string(kMergeFailed) + "\n" + merge.why());
   progress.SetPosition(progress.Maximum());
   if (merged) output.Commit();
-  return {merge.result(), merged, merged && merge.bankPlaced()};
+  ComposeOutcome outcome{merge.result(), merged, merged && merge.bankPlaced(), {}};
+  if (!merged)
+    outcome.message = merge.why().empty() ? std::string(kMergeFailed)
+                                          : std::string(kMergeFailed) + "\n" + merge.why();
+  return outcome;
 }
 
 }  // namespace fabrion

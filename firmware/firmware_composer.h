@@ -3,9 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace fabrion {
 
-class MessageBoxes;
 class ProgressIndicator;
 
 // The master firmware file's name in MASTER, the composed file's prefix, and
@@ -22,6 +23,16 @@ struct ComposeOutcome {
   int result = -1;          // -1, 0 or 1 as the composer defines them
   bool ranToEnd = false;    // false when it stopped with a message
   bool bankPlaced = false;  // the bank's records went in: a master record lay in the window
+  std::string message;      // why it stopped, for a plain message box; empty when it ran to its end
+  bool inputMissing = false;  // it stopped at once: no master, bin folder or bank file
+};
+
+// Thrown by ComposeFirmware when the master or the bank file is there but
+// cannot be opened or read (what() names the file); other Errors are files it
+// could not create or write.
+class UnreadableInput : public Error {
+ public:
+  using Error::Error;
 };
 
 // What a composition that ran to its end without placing the bank's records
@@ -31,9 +42,10 @@ std::string NoConfigurationAreaText(int bank);
 
 // Composes bank `bank` (1 to 5) from binDir (with or without its trailing
 // separator) into outputDir + outputName (a separator is put between them
-// when outputDir lacks one). Stops with a plain message for a missing input
-// or a failed merge; throws Error when a file cannot be created or opened
-// (the master and the bank file are read only when they are regular files).
+// when outputDir lacks one). Stops with outcome.message, for the caller to
+// show, at a missing input or a failed merge; throws UnreadableInput when the
+// master or the bank file cannot be opened or read (they are read only when
+// they are regular files) and Error when a file cannot be created or written.
 // The output is written beside its target and renamed over it only when the
 // merge ran to its end; the bank records file Bin.sx is created new, after
 // whatever was at its name is removed, and is always removed at the end.
@@ -46,10 +58,6 @@ std::string NoConfigurationAreaText(int bank);
 // lines after the master's last non-empty line are passed over.
 ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::string_view binDir,
                                std::string_view outputName, std::string_view outputDir,
-                               ProgressIndicator& progress, MessageBoxes& messages);
-
-// The record's checksum: the line with two placeholder characters at its
-// end, completed; or the two checksum characters alone when checksumOnly.
-std::string SRecordChecksum(std::string_view line, bool checksumOnly);
+                               ProgressIndicator& progress);
 
 }  // namespace fabrion

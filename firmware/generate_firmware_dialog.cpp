@@ -175,8 +175,9 @@ void TFModifyFileSx::LbButton2Click() {
 
 bool TFModifyFileSx::ExeModFileSxClick() {
   const std::string master = JoinPath(store_.Fields().MasterDir, masterName_);
-  const ComposeOutcome outcome = ComposeFirmware(bank_, master, binFolder_, outputName_,
-                                                 projectFolder_, *progress_, services_.messages);
+  const ComposeOutcome outcome =
+      ComposeFirmware(bank_, master, binFolder_, outputName_, projectFolder_, *progress_);
+  if (!outcome.message.empty()) services_.messages.ShowMessage(outcome.message);
   // A firmware without the bank's records carries no configuration.
   if (outcome.ranToEnd && !outcome.bankPlaced) {
     services_.messages.ShowMessage(NoConfigurationAreaText(bank_));

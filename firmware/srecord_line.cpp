@@ -1,21 +1,21 @@
 #include "firmware/srecord_line.h"
 
-#include <cstdio>
+#include "platform/error.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-std::string Hex2(unsigned value) {
-  char text[3];
-  std::snprintf(text, sizeof text, "%02X", value & 0xFFu);
-  return text;
+// digits read as pairs into bytes; the index of the first character that is
+// no hexadecimal digit, or nothing. An odd last character is left unread.
+std::optional<std::size_t> ReadHexPairs(std::string_view digits, std::vector<std::uint8_t>& bytes) {
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+    const int high = HexDigitValue(digits[i]);
+    const int low = HexDigitValue(digits[i + 1]);
+    if (high < 0 || low < 0) return high < 0 ? i : i + 1;
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -46,19 +46,13 @@ SRecordReading ReadSRecordLine(std::string_view line) {
     return reading;
   }
   std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 2; i < line.size(); i += 2) {
-    const int high = HexValue(line[i]);
-    const int low = HexValue(line[i + 1]);
-    if (high < 0 || low < 0) {
-      reading.problem = "character " + std::to_string(high < 0 ? i + 1 : i + 2) +
-                        " is no hexadecimal digit";
-      return reading;
-    }
-    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+  if (const auto bad = ReadHexPairs(line.substr(2), bytes)) {
+    reading.problem = "character " + std::to_string(*bad + 3) + " is no hexadecimal digit";
+    return reading;
   }
   if (bytes.empty() || bytes[0] + 1u != bytes.size()) {
     reading.problem = bytes.empty() ? "no byte count"
-                                    : "byte count " + Hex2(bytes[0]) + " but " +
+                                    : "byte count " + Hex(bytes[0], 2) + " but " +
                                           std::to_string(bytes.size() - 1) + " bytes follow";
     return reading;
   }
@@ -66,11 +60,10 @@ SRecordReading ReadSRecordLine(std::string_view line) {
     reading.problem = "too short for its address";
     return reading;
   }
-  unsigned sum = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
-  const unsigned expected = ~sum & 0xFFu;
+  const std::uint8_t expected = SRecordChecksumOf({bytes.data(), bytes.size() - 1});
   if (bytes.back() != expected) {
-    reading.problem = "checksum " + Hex2(bytes.back()) + ", the record's bytes give " + Hex2(expected);
+    reading.problem =
+        "checksum " + Hex(bytes.back(), 2) + ", the record's bytes give " + Hex(expected, 2);
     return reading;
   }
   SRecord record;
@@ -81,23 +74,39 @@ SRecordReading ReadSRecordLine(std::string_view line) {
   return reading;
 }
 
+std::uint8_t SRecordChecksumOf(std::span<const std::uint8_t> bytes) {
+  unsigned sum = 0;
+  for (const std::uint8_t byte : bytes) sum += byte;
+  return static_cast<std::uint8_t>(~sum & 0xFFu);
+}
+
 std::string FormatSRecordLine(char type, std::uint32_t address,
                               const std::vector<std::uint8_t>& data) {
   const int addressBytes = SRecordAddressBytes(type);
-  const unsigned count = static_cast<unsigned>(addressBytes + data.size() + 1);
-  std::string line = std::string("S") + type + Hex2(count);
-  unsigned sum = count;
-  for (int i = addressBytes - 1; i >= 0; --i) {
-    const unsigned byte = (address >> (8 * i)) & 0xFFu;
-    line += Hex2(byte);
-    sum += byte;
-  }
-  for (std::uint8_t byte : data) {
-    line += Hex2(byte);
-    sum += byte;
-  }
-  line += Hex2(~sum);
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(addressBytes + data.size() + 2);
+  bytes.push_back(static_cast<std::uint8_t>(addressBytes + data.size() + 1));
+  for (int i = addressBytes - 1; i >= 0; --i) bytes.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  bytes.push_back(SRecordChecksumOf(bytes));
+  std::string line = std::string("S") + type;
+  line.reserve(2 + 2 * bytes.size());
+  for (const std::uint8_t byte : bytes) AppendHex(line, byte, 2);
   return line;
+}
+
+std::string SRecordChecksum(std::string_view line, bool checksumOnly) {
+  std::vector<std::uint8_t> bytes;
+  const std::string_view counted = line.size() < 4 ? std::string_view() : line.substr(2, line.size() - 4);
+  if (const auto bad = ReadHexPairs(counted, bytes))
+    throw Error("The S-record line's character " + std::to_string(*bad + 3) +
+                " is no hexadecimal digit: no checksum can be made.");
+  const std::string checksum = Hex(SRecordChecksumOf(bytes), 2);
+  if (checksumOnly) return checksum;
+  std::string completed(line);
+  if (completed.size() < 2) completed.resize(2, ' ');
+  completed.replace(completed.size() - 2, 2, checksum);
+  return completed;
 }
 
 }  // namespace fabrion

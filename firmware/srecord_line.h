@@ -2,6 +2,7 @@
 // One Motorola S-record line: its parts, its reading and its writing.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,9 +28,19 @@ int SRecordAddressBytes(char type);
 // the byte count must match the line's length and the checksum its bytes.
 SRecordReading ReadSRecordLine(std::string_view line);
 
+// The checksum of a record's bytes (byte count, address and data): the ones'
+// complement of the low byte of their sum. Reading and writing both use it.
+std::uint8_t SRecordChecksumOf(std::span<const std::uint8_t> bytes);
+
 // The line for type, address and data (no end mark), upper-case digits and
 // the correct checksum. data holds at most 250 bytes.
 std::string FormatSRecordLine(char type, std::uint32_t address,
                               const std::vector<std::uint8_t>& data);
+
+// The record's checksum: line with two placeholder characters at its end,
+// completed; or the two checksum characters alone when checksumOnly. Its
+// digits are read as the reader reads them: throws Error naming the first
+// character that is no hexadecimal digit.
+std::string SRecordChecksum(std::string_view line, bool checksumOnly);
 
 }  // namespace fabrion

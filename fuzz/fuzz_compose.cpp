@@ -13,7 +13,6 @@
 #include "firmware/firmware_composer.h"
 #include "firmware/line_reader.h"
 #include "platform/error.h"
-#include "platform/message_boxes.h"
 #include "platform/progress_indicator.h"
 
 namespace {
@@ -23,14 +22,6 @@ namespace fs = std::filesystem;
 void Require(bool holds) {
   if (!holds) std::abort();
 }
-
-class Messages : public fabrion::MessageBoxes {
- public:
-  void ShowMessage(const std::string& text) override { shown.push_back(text); }
-  void ShowError(const std::string& text) override { shown.push_back(text); }
-  void ShowGeneralError(const std::string& text) override { shown.push_back(text); }
-  std::vector<std::string> shown;
-};
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -147,9 +138,8 @@ struct Folder {
     // The bank's records, once, from a master that is one window record.
     std::ofstream(path / "ravelin.sx", std::ios::binary) << "S2243880000\n";
     fabrion::HeldProgress progress;
-    Messages messages;
     fabrion::ComposeFirmware(1, (path / "ravelin.sx").string(), (path / "bin").string(),
-                             "New_ravelin.sx", path.string(), progress, messages);
+                             "New_ravelin.sx", path.string(), progress);
     records = ReadAll(path / "New_ravelin.sx");
     Require(records.size() == 512 * 78);
   }
@@ -167,13 +157,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(folder.path / "ravelin.sx", std::ios::binary | std::ios::trunc) << master;
 
   fabrion::HeldProgress progress;
-  Messages messages;
   const fabrion::ComposeOutcome outcome =
       fabrion::ComposeFirmware(1, (folder.path / "ravelin.sx").string(), (folder.path / "bin").string(),
-                               "New_ravelin.sx", folder.path.string(), progress, messages);
+                               "New_ravelin.sx", folder.path.string(), progress);
   const Model model = MergeModel(master, folder.records);
   Require(outcome.ranToEnd == model.ranToEnd);
-  Require(outcome.ranToEnd ? messages.shown.empty() : messages.shown.size() == 1);
+  Require(outcome.ranToEnd == outcome.message.empty());
   Require(!fs::exists(folder.path / "bin/Bin.sx"));
   Require(progress.Position() == progress.Maximum());
   if (outcome.ranToEnd) {

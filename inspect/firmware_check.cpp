@@ -10,23 +10,12 @@
 #include "firmware/srecord_line.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
 
 constexpr std::size_t kProblemsListed = 20;
-
-std::string HexAddress(std::uint32_t address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(address));
-  return text;
-}
-
-std::string HexByte(std::uint8_t byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(byte));
-  return text;
-}
 
 // Takes lines one at a time and keeps the tally.
 class Checker {
@@ -78,7 +67,7 @@ class Checker {
       const int missing = kBankRecordCount - check_.bankRecordsPresent;
       check_.problems.push_back("bank 1 lacks " + std::to_string(missing) + " of its " +
                                 std::to_string(kBankRecordCount) + " records, the first at " +
-                                HexAddress(check_.firstMissingRecord));
+                                PrefixedHex(check_.firstMissingRecord, 6));
     }
     if (check_.endRecord.empty()) check_.problems.push_back("no end record (S7, S8 or S9)");
     return std::move(check_);
@@ -103,9 +92,9 @@ class Checker {
       if (covered_[offset] && check_.bank[offset] != data[i] && !conflictListed) {
         conflictListed = true;
         std::string problem = "line " + std::to_string(lineNumber_) + ": the record at " +
-                              HexAddress(address) + " puts " + HexByte(data[i]) + " at " +
-                              HexAddress(static_cast<std::uint32_t>(at)) +
-                              ", where another record in bank 1 puts " + HexByte(check_.bank[offset]);
+                              PrefixedHex(address, 6) + " puts " + PrefixedHex(data[i], 2) + " at " +
+                              PrefixedHex(static_cast<std::uint32_t>(at), 6) +
+                              ", where another record in bank 1 puts " + PrefixedHex(check_.bank[offset], 2);
         if (check_.firstConflict.empty()) check_.firstConflict = problem;
         Problem(std::move(problem));
       }

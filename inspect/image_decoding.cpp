@@ -1,10 +1,9 @@
 #include "inspect/image_decoding.h"
 
-#include <cstdio>
-
 #include "documents/data_types.h"
 #include "documents/gateway_codes.h"
 #include "documents/ip_address.h"
+#include "platform/hex_text.h"
 
 namespace fabrion {
 namespace {
@@ -57,9 +56,7 @@ std::string CommunityNameWords(const CommunityName& field) {
     if (cp && *cp != '"' && *cp != '\\') {
       AppendUtf8(text, *cp);
     } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", field[i]);
-      text += escaped;
+      text += "\\x" + Hex(field[i], 2);
     }
   }
   return text + "\"";

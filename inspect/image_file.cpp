@@ -8,6 +8,7 @@
 #include "inspect/firmware_check.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -15,12 +16,6 @@ namespace {
 
 [[noreturn]] void NoConfiguration(std::string_view path, const std::string& why) {
   throw Error("\"" + std::string(path) + "\" holds no complete configuration: " + why + ".");
-}
-
-std::string HexAddress(std::uint32_t address) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(address));
-  return text;
 }
 
 }  // namespace
@@ -50,7 +45,7 @@ ConfigImage ReadConfigImageFile(std::string_view path) {
     NoConfiguration(path, "it holds " + std::to_string(check.bankRecordsPresent) + " of the " +
                               std::to_string(kBankRecordCount) +
                               " records of bank 1 (0x388000 to 0x38BFFF), the first missing at " +
-                              HexAddress(check.firstMissingRecord));
+                              PrefixedHex(check.firstMissingRecord, 6));
   return check.bank;
 }
 

@@ -13,6 +13,7 @@
 #include "inspect/sha256.h"
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -228,9 +229,7 @@ std::string FileUrl(std::string_view path) {
     if (plain) {
       url += static_cast<char>(c);
     } else {
-      char escaped[4];
-      std::snprintf(escaped, sizeof escaped, "%%%02X", c);
-      url += escaped;
+      url += "%" + Hex(c, 2);
     }
   }
   return url;

@@ -6,6 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/file_open.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -85,11 +86,7 @@ std::string Sha256::HexDigest() {
   buffered_ = 0;
 
   std::string hex;
-  char digits[9];
-  for (std::uint32_t word : state_) {
-    std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(word));
-    hex += digits;
-  }
+  for (std::uint32_t word : state_) AppendHex(hex, word, 8, HexCase::kLower);
   return hex;
 }
 

@@ -25,6 +25,7 @@
 
 #include "platform/error.h"
 #include "platform/file_open.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -57,9 +58,8 @@ std::uint32_t NextTemporaryId() {
 }
 
 std::string TemporaryName(const std::string& targetName, std::uint32_t id) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string name = targetName + std::string(kTemporaryMark);
-  for (int shift = 28; shift >= 0; shift -= 4) name += kHex[(id >> shift) & 0xF];
+  AppendHex(name, id, kTemporaryIdDigits, HexCase::kLower);
   return name + std::string(kTemporaryEnd);
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/error.h"
+
 namespace fabrion {
 namespace {
 
@@ -12,6 +14,17 @@ TEST(FormatSRecordLine, WritesUpperCaseDigitsAndTheChecksum) {
   EXPECT_EQ(FormatSRecordLine('1', 0xFFFE, {0xAB, 0x01}), "S105FFFEAB0151");
   EXPECT_EQ(FormatSRecordLine('0', 0, {'H', 'D', 'R'}), "S00600004844521B");
   EXPECT_EQ(FormatSRecordLine('3', 0x12345678, {0xFF}), "S30612345678FFE6");
+}
+
+TEST(SRecordChecksum, CompletesTheLineOrGivesTheTwoCharacters) {
+  const std::string zeros = "S224388000" + std::string(64, '0');
+  EXPECT_EQ(SRecordChecksum(zeros + "XX", true), "23");
+  EXPECT_EQ(SRecordChecksum(zeros + "??", false), zeros + "23");
+  EXPECT_EQ(SRecordChecksum("S1137AF00A0A0D00000000000000000000000000..", false),
+            "S1137AF00A0A0D0000000000000000000000000061");
+  EXPECT_EQ(SRecordChecksum("S2240000ff" + std::string(64, 'f') + "00", true), "FC");
+  // A digit the reader refuses is refused here too, not counted as 0.
+  EXPECT_THROW(SRecordChecksum("S9030G00XX", true), Error);
 }
 
 TEST(ReadSRecordLine, ReadsTheRecordsItWrites) {

@@ -40,10 +40,9 @@ class ProjectReport : public ::testing::Test {
     const std::string master = folder / "ravelin.sx";
     test::WriteFileBytes(master, test::JoinLines(test::ComposedFirmwareLines(ConfigImage{})));
     test::RecordingProgress progress;
-    test::RecordingMessageBoxes messages;
-    ASSERT_TRUE(ComposeFirmware(1, master, project + "/bin", kComposedFirmwareName, project,
-                                progress, messages)
-                    .ranToEnd);
+    ASSERT_TRUE(
+        ComposeFirmware(1, master, project + "/bin", kComposedFirmwareName, project, progress)
+            .ranToEnd);
   }
 
   std::string Body() {

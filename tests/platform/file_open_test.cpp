@@ -86,9 +86,8 @@ std::string Compose(const TempFolder& folder) {
     if (!fs::exists(fs::symlink_status(folder.path() / name)))
       test::WriteFileBytes(folder / name, "S9030000FC\r\n");
   HeldProgress progress;
-  test::RecordingMessageBoxes messages;
   ComposeFirmware(1, folder / "ravelin.sx", folder / "bin", "New_ravelin.sx", folder.str(),
-                  progress, messages);
+                  progress);
   return "composed";
 }
 

@@ -43,7 +43,7 @@ class CheckVerb : public ::testing::Test {
 };
 
 TEST_F(CheckVerb, WritesOneLineInWordsPerRow) {
-  const CheckRun run = Check({folder / "p", "--port", Port()});
+  const CheckRun run = Check({folder / "p", "--port=" + Port()});
   EXPECT_EQ(run.code, 5);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out,
@@ -115,6 +115,8 @@ TEST(CheckVerbUsage, RefusesWhatItCannotUse) {
       {{}, "check needs PROJECT_DIR"},
       {{"a", "b"}, "check takes one PROJECT_DIR"},
       {{"a", "--port", "0"}, "--port needs a number from 1 to 65535, not \"0\""},
+      {{"a", "--port="}, "--port needs a number from 1 to 65535, not \"\""},
+      {{"a", "--port=1", "--port", "2"}, "--port given twice"},
       {{"a", "--unit", "256"}, "--unit needs a number from 0 to 255, not \"256\""},
       {{"a", "--timeout", "60001"}, "--timeout needs a number from 1 to 60000, not \"60001\""},
       {{"a", "--timeout", "10 "}, "--timeout needs a number from 1 to 60000, not \"10 \""},

@@ -80,7 +80,8 @@ TEST(ConfigurationVerbs, WrongCommandLinesExitWithTwoAndHelpNamesTheExitCodes) {
     const test::CliRun run = Cli(args);
     EXPECT_EQ(run.code, 2) << ::testing::PrintToString(args);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("fabrion-cli recover FILE PROJECT_DIR\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\nUsage: fabrion-cli " + args[0]), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("fabrion-cli image"), std::string::npos) << run.err;
   }
   for (const char* verb : {"recover", "diff", "report"}) {
     const test::CliRun run = Cli({verb, "--help"});

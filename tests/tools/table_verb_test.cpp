@@ -123,17 +123,18 @@ TEST_F(TableVerb, CheckPrintsTheWarningsOnePerLine) {
                          "\"): the checks of the devices' network are left out.\n");
 }
 
-TEST_F(TableVerb, FilesThatCannotBeReadOrWrittenExitWithOne) {
+TEST_F(TableVerb, InputsThatCannotBeReadExitWithThreeOutputsWithOne) {
   const std::string none = folder / "none";
   EXPECT_EQ(Cli({"table", "check", none}).err, "Cannot find the project folder \"" + none + "\".\n");
-  EXPECT_EQ(Cli({"table", "import", project, none}).err,
-            "Cannot open file \"" + none + "\". No such file or directory.\n");
+  const TableRun missing = Cli({"table", "import", project, none});
+  EXPECT_EQ(missing.code, 3);
+  EXPECT_EQ(missing.err, "Cannot open file \"" + none + "\". No such file or directory.\n");
   EXPECT_EQ(Cli({"table", "export", project, none + "/t.csv"}).code, 1);
   WriteFileBytes(var, "<TCP_MASTER_TO_RTU_SLAVE>");
   for (const char* action : {"export", "check"}) {
     const TableRun run = Cli({"table", action, project});
-    EXPECT_EQ(run.code, 1) << action;
-    EXPECT_TRUE(run.err.starts_with("\"" + var + "\" is not well-formed XML: ")) << run.err;
+    EXPECT_EQ(run.code, 3) << action;
+    EXPECT_TRUE(run.err.starts_with("\"" + var + "\" is not well-formed: ")) << run.err;
   }
 }
 

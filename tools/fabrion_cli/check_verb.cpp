@@ -7,18 +7,15 @@
 #include "documents/data_types.h"
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
-#include "documents/xml_parse_error.h"
 #include "table/translate_table_checks.h"
 #include "net/device_check.h"
 #include "platform/error.h"
+#include "platform/hex_text.h"
 #include "platform/paths.h"
 #include "tools/fabrion_cli/cli_verb.h"
 
 namespace fabrion::cli {
 namespace {
-
-constexpr int kCheckUnreadable = 3;
-constexpr int kCheckNotAllOk = 5;
 
 constexpr const char* kCheckHelp =
     "Usage: fabrion-cli check PROJECT_DIR [--port N] [--unit N] [--timeout MS] [--json]\n"
@@ -39,10 +36,18 @@ constexpr const char* kCheckHelp =
     "                coils and inputs), message (for error)\n"
     "\n"
     "Without --json, one line per row in words. Rows are written in table order as\n"
-    "they are done; messages go to stderr.\n"
-    "\n"
-    "Exit status: 0 every row ok or skipped; 5 some row is not; 3 var.xml cannot be read\n"
-    "or holds a row the Translate Table refuses; 2 usage.\n";
+    "they are done; messages go to stderr. An option's value may also follow an equals\n"
+    "sign: --port=1502.\n"
+    "\n";
+
+constexpr ExitStatus kCheckExits[] = {
+    {kExitOk, "every row ok or skipped"},
+    {kExitRowsNotOk, "some row is not"},
+    {kExitUnreadable,
+         "var.xml cannot be read, is not well-formed or holds a row "
+         "the Translate Table refuses"},
+    kUsageStatus,
+};
 
 struct CheckRequest {
   std::string projectDir;
@@ -63,15 +68,17 @@ std::optional<std::string> ParseCheckArgs(const Args& args, CheckRequest& reques
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     NumberOption* option = nullptr;
+    std::optional<std::string> text;
     for (NumberOption& o : options)
-      if (arg == o.name) option = &o;
+      if (!option && IsOption(args, i, o.name, text)) option = &o;
     if (option) {
+      const std::string name = option->name;
       const std::string range = std::to_string(option->low) + " to " + std::to_string(option->high);
-      if (option->value) return arg + " given twice";
-      if (i + 1 == args.size()) return arg + " needs a number from " + range;
-      option->value = ParseInteger(args[++i]);
+      if (option->value) return name + " given twice";
+      if (!text) return name + " needs a number from " + range;
+      option->value = ParseInteger(*text);
       if (!option->value || *option->value < option->low || *option->value > option->high)
-        return arg + " needs a number from " + range + ", not \"" + args[i] + "\"";
+        return name + " needs a number from " + range + ", not \"" + *text + "\"";
     } else if (arg == "--json") {
       if (request.json) return "--json given twice";
       request.json = true;
@@ -106,11 +113,8 @@ std::optional<std::vector<TMyRec>> ReadCheckedRows(const std::string& path, std:
   try {
     if (!FileExists(path)) throw Error(CannotOpenFileText(path, ENOENT));
     texts = ReadTable(path);
-  } catch (const DocumentParseError& e) {
-    err << quoted << " is not well-formed: " << e.what() << '\n';
-    return std::nullopt;
   } catch (const Error& e) {
-    err << GeneralErrorText(e.what()) << '\n';
+    err << DocumentFailureText(path, e) << '\n';
     return std::nullopt;
   }
   TranslateGrid grid;
@@ -132,7 +136,6 @@ std::optional<std::vector<TMyRec>> ReadCheckedRows(const std::string& path, std:
 
 // text as a JSON string, quotes included.
 std::string JsonString(std::string_view text) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string json = "\"";
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -144,9 +147,7 @@ std::string JsonString(std::string_view text) {
       case '\t': json += "\\t"; break;
       default:
         if (byte < 0x20 || byte == 0x7F) {
-          json += "\\u00";
-          json += kHex[byte >> 4];
-          json += kHex[byte & 0xF];
+          json += "\\u00" + Hex(byte, 2, HexCase::kLower);
         } else {
           json += c;  // UTF-8 passes as it is
         }
@@ -197,7 +198,7 @@ int RunCheck(const Args& args, std::ostream& out, std::ostream& err) {
   if (std::optional<std::string> problem = ParseCheckArgs(args, request)) return Usage(err, *problem);
   const std::optional<std::vector<TMyRec>> rows =
       ReadCheckedRows(JoinPath(request.projectDir, "var.xml"), err);
-  if (!rows) return kCheckUnreadable;
+  if (!rows) return kExitUnreadable;
 
   // Rows end out of order (eight devices at once); each is written as soon
   // as every row before it is.
@@ -219,7 +220,7 @@ int RunCheck(const Args& args, std::ostream& out, std::ostream& err) {
   };
   CheckDevices(*rows, request.settings, {}, checked);
   if (request.json) out << (rows->empty() ? "]\n" : "\n]\n");
-  return allOk ? kCliOk : kCheckNotAllOk;
+  return allOk ? kExitOk : kExitRowsNotOk;
 }
 
 }  // namespace
@@ -229,6 +230,7 @@ const Verb kCheckVerb = {
     "fabrion-cli check PROJECT_DIR [--port N] [--unit N] [--timeout MS] [--json]",
     "read every translate-table row from its Modbus TCP device",
     kCheckHelp,
+    kCheckExits,
     RunCheck,
 };
 

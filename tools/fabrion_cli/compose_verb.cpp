@@ -20,10 +20,20 @@ constexpr const char* kComposeHelp =
     "stdout: 1 the bank was placed before the end record, 0 the end record came first,\n"
     "-1 no end record (or the composition stopped). Messages go to stderr. OUTPUT_FILE\n"
     "may not be BIN_DIR/Bin.sx, the scratch file every composition removes.\n"
-    "\n"
-    "Exit status: 0 the composition ran to its end; 1 it stopped with a message; 2 usage;\n"
-    "4 OUTPUT_FILE was written, but MASTER has no configuration area (no record in\n"
-    "0x388000 to 0x38BFFF), so it carries none: do not program it.\n";
+    "\n";
+
+constexpr ExitStatus kComposeExits[] = {
+    {kExitOk, "the composition ran to its end"},
+    {kExitComposeStopped,
+         "it stopped with a message (the merge failed, or a file could not be "
+         "created or written)"},
+    {kExitUnreadable, "MASTER, BIN_DIR or BIN_DIR/bank1.bin is missing or cannot be read"},
+    kUsageStatus,
+    {kExitNoConfigurationArea,
+         "OUTPUT_FILE was written, but MASTER has no configuration area (no "
+         "record in 0x388000 to 0x38BFFF), so it carries none: do not program "
+         "it"},
+};
 
 // True when output names the bank records file Bin.sx of binDir, which the
 // composition creates and removes: the composed file would be gone at its end.
@@ -50,23 +60,26 @@ int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
   if (IsScratchFile(output, args[1]))
     return Usage(err, "OUTPUT_FILE \"" + args[2] +
                           "\" is BIN_DIR's scratch file Bin.sx, which the composition removes");
-  StreamMessages messages(err);
   HeldProgress progress;
   ComposeOutcome outcome;
+  bool unreadable = false;
   try {
     outcome = ComposeFirmware(1, args[0], args[1], FromFsPath(output.filename()),
-                              FromFsPath(output.parent_path()), progress, messages);
+                              FromFsPath(output.parent_path()), progress);
   } catch (const Error& e) {
-    messages.ShowGeneralError(e.what());
+    err << GeneralErrorText(e.what()) << '\n';
+    unreadable = dynamic_cast<const UnreadableInput*>(&e) != nullptr;
     outcome = {};
   }
+  if (!outcome.message.empty()) err << outcome.message << '\n';
   out << (outcome.ranToEnd ? outcome.result : -1) << '\n';
-  if (!outcome.ranToEnd) return kCliFailed;
+  if (outcome.inputMissing || unreadable) return kExitUnreadable;
+  if (!outcome.ranToEnd) return kExitComposeStopped;
   if (!outcome.bankPlaced) {
-    messages.ShowMessage(NoConfigurationAreaText(1));
-    return kCliNoConfigurationArea;
+    err << NoConfigurationAreaText(1) << '\n';
+    return kExitNoConfigurationArea;
   }
-  return kCliOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -76,6 +89,7 @@ const Verb kComposeVerb = {
     "fabrion-cli compose MASTER BIN_DIR OUTPUT_FILE",
     "merge bank1.bin into the master firmware file",
     kComposeHelp,
+    kComposeExits,
     RunCompose,
 };
 

@@ -24,9 +24,16 @@ constexpr const char* kDiffHelp =
     "Rows are matched so that a row added or removed in between is named once. Between\n"
     "two projects, rows whose mnemonics differ follow (\"Row 4: mnemonic \"a\" \xE2\x86\x92 \"b\"\");\n"
     "mnemonics are not in the image and do not change the exit status.\n"
-    "\n"
-    "Exit status: 0 the same configuration; 1 it differs; 3 an input cannot be read (the\n"
-    "reason on stderr); 2 usage.\n";
+    "\n";
+
+constexpr ExitStatus kDiffExits[] = {
+    {kExitOk, "the same configuration"},
+    {kExitDiffers, "it differs"},
+    {kExitUnreadable,
+         "an input cannot be read or is malformed (the reason on "
+         "stderr)"},
+    kUsageStatus,
+};
 
 int RunDiff(const Args& args, std::ostream& out, std::ostream& err) {
   if (const auto refused = RefuseOptions(args, err)) return *refused;
@@ -37,13 +44,13 @@ int RunDiff(const Args& args, std::ostream& out, std::ostream& err) {
       sides[k] = ReadConfiguration(WithoutTrailingSeparators(args[k]));
     } catch (const Error& e) {
       err << GeneralErrorText(e.what()) << '\n';
-      return kCliIncomplete;
+      return kExitUnreadable;
     }
   }
   const Differences differences = CompareConfigurations(sides[0], sides[1]);
   for (const std::string& line : differences.configuration) out << line << '\n';
   for (const std::string& line : differences.mnemonics) out << line << '\n';
-  return differences.configuration.empty() ? kCliOk : kCliFailed;
+  return differences.configuration.empty() ? kExitOk : kExitDiffers;
 }
 
 }  // namespace
@@ -53,6 +60,7 @@ const Verb kDiffVerb = {
     "fabrion-cli diff A B",
     "compare two configurations (project folders, bank or firmware files)",
     kDiffHelp,
+    kDiffExits,
     RunDiff,
 };
 

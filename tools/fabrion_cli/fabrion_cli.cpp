@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <ostream>
 
+#include "documents/xml_parse_error.h"
+#include "platform/message_boxes.h"
 #include "platform/paths.h"
 #include "tools/fabrion_cli/cli_verb.h"
 
@@ -19,6 +21,14 @@ const Verb* const kVerbs[] = {
     &kRecoverVerb,
     &kDiffVerb,
     &kReportVerb,
+};
+
+// The codes every command gives for the same faults.
+constexpr ExitStatus kSharedExits[] = {
+    {kExitOk, "done"},
+    kNotWrittenStatus,
+    {kExitUsage, "usage (no command, an unknown command, a wrong command line)"},
+    {kExitUnreadable, "an input cannot be read or is malformed"},
 };
 
 void WriteUsage(std::ostream& stream) {
@@ -42,8 +52,8 @@ void WriteGeneralHelp(std::ostream& out) {
   }
   out << "\nRun \"fabrion-cli COMMAND --help\" for a command's details.\n"
          "\n"
-         "Exit status: 2 usage (no command, an unknown command, a wrong command line); the\n"
-         "other codes are each command's own, listed in its --help.\n";
+      << ExitStatusText(kSharedExits)
+      << "Each command's --help lists its codes, its own outcomes among them.\n";
 }
 
 bool WantsHelp(const Args& args) {
@@ -56,8 +66,80 @@ bool WantsHelp(const Args& args) {
 
 int Usage(std::ostream& err, const std::string& problem) {
   err << "fabrion-cli: " << problem << '\n';
-  WriteUsage(err);
-  return kCliUsage;
+  return kExitUsage;
+}
+
+bool IsOption(const Args& args, std::size_t& i, std::string_view name,
+              std::optional<std::string>& value) {
+  const std::string& arg = args[i];
+  if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+    value = arg.substr(name.size() + 1);
+    return true;
+  }
+  if (arg != name) return false;
+  value = i + 1 < args.size() ? std::optional(args[++i]) : std::nullopt;
+  return true;
+}
+
+std::optional<std::string> ParseProjectCommand(const Args& args, const char* verb,
+                                               std::span<const ValueOption> options,
+                                               std::string& projectDir,
+                                               std::vector<std::optional<std::string>>& values) {
+  values.assign(options.size(), std::nullopt);
+  std::optional<std::string> project;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::size_t k = 0;
+    std::optional<std::string> value;
+    while (k < options.size() && !IsOption(args, i, options[k].name, value)) ++k;
+    if (k < options.size()) {
+      const std::string name = options[k].name;
+      if (values[k]) return name + " given twice";
+      if (!value) return name + " needs " + options[k].value;
+      values[k] = std::move(value);
+    } else if (args[i].starts_with("--")) {
+      return "unknown option \"" + args[i] + "\"";
+    } else if (project) {
+      return std::string(verb) + " takes one PROJECT_DIR";
+    } else {
+      project = WithoutTrailingSeparators(args[i]);
+    }
+  }
+  if (!project || project->empty()) return std::string(verb) + " needs PROJECT_DIR";
+  projectDir = *project;
+  return std::nullopt;
+}
+
+std::string DocumentFailureText(const std::string& path, const Error& error) {
+  if (dynamic_cast<const DocumentParseError*>(&error))
+    return "\"" + path + "\" is not well-formed: " + error.what();
+  return GeneralErrorText(error.what());
+}
+
+std::string ExitStatusText(std::span<const ExitStatus> statuses) {
+  constexpr std::size_t kWidth = 88;
+  std::string words = "Exit status:";
+  const char* separator = " ";
+  for (const ExitStatus& status : statuses) {
+    words += separator + std::to_string(status.code) + " " + status.meaning;
+    separator = "; ";
+  }
+  words += ".";
+  std::string text;
+  std::size_t lineStart = 0;
+  std::size_t at = 0;
+  while (at < words.size()) {
+    std::size_t end = words.find(' ', at);
+    if (end == std::string::npos) end = words.size();
+    if (text.size() - lineStart + (text.size() > lineStart ? 1 : 0) + (end - at) > kWidth) {
+      text += '\n';
+      lineStart = text.size();
+    } else if (text.size() > lineStart) {
+      text += ' ';
+    }
+    text.append(words, at, end - at);
+    at = end + 1;
+  }
+  return text + "\n";
 }
 
 std::optional<int> RefuseOptions(const Args& args, std::ostream& err) {
@@ -71,33 +153,37 @@ std::string WithoutTrailingSeparators(std::string path) {
   return path;
 }
 
-void StreamMessages::ShowMessage(const std::string& text) { err_ << text << '\n'; }
-void StreamMessages::ShowError(const std::string& text) { err_ << text << '\n'; }
-void StreamMessages::ShowGeneralError(const std::string& text) {
-  err_ << GeneralErrorText(text) << '\n';
-}
-
 }  // namespace cli
 
 int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.empty()) return cli::Usage(err, "no command given");
+  if (args.empty()) {
+    cli::Usage(err, "no command given");
+    cli::WriteUsage(err);
+    return cli::kExitUsage;
+  }
   const std::string& command = args[0];
   const cli::Args rest(args.begin() + 1, args.end());
   if (command == "--help" || command == "-h" || command == "help") {
     cli::WriteGeneralHelp(out);
     out << '\n';
     cli::WriteUsage(out);
-    return kCliOk;
+    return cli::kExitOk;
   }
   for (const cli::Verb* verb : cli::kVerbs) {
     if (command != verb->name) continue;
     if (cli::WantsHelp(rest)) {
-      out << verb->help;
-      return kCliOk;
+      out << verb->help << ExitStatusText(verb->exits);
+      return cli::kExitOk;
     }
-    return verb->run(rest, out, err);
+    const int code = verb->run(rest, out, err);
+    if (code == cli::kExitUsage)
+      err << "Usage: " << verb->usage << "\n"
+          << "Run \"fabrion-cli " << verb->name << " --help\" for details.\n";
+    return code;
   }
-  return cli::Usage(err, "unknown command \"" + command + "\"");
+  cli::Usage(err, "unknown command \"" + command + "\"");
+  cli::WriteUsage(err);
+  return cli::kExitUsage;
 }
 
 }  // namespace fabrion

@@ -18,9 +18,17 @@ constexpr const char* kImageHelp =
     "and writes PROJECT_DIR/bin/bank1.bin and PROJECT_DIR/bin/bankg.c, as \"Up date Device\"\n"
     "does. --time fixes the build date and time stored in the image (default: the local\n"
     "clock), for reproducible builds.\n"
-    "\n"
-    "Exit status: 0 complete image; 3 image incomplete (the reason on stderr, the files\n"
-    "written as the image stands); 1 a file could not be written; 2 usage.\n";
+    "\n";
+
+constexpr ExitStatus kImageExits[] = {
+    {kExitOk, "complete image"},
+    {kExitImageIncomplete,
+         "image incomplete, a document unreadable or malformed among "
+         "the reasons (the reason on stderr, the files written as "
+         "the image stands)"},
+    kNotWrittenStatus,
+    kUsageStatus,
+};
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
@@ -48,42 +56,35 @@ std::optional<LocalDateTime> ParseTime(const std::string& text) {
 }
 
 int RunImage(const Args& args, std::ostream&, std::ostream& err) {
-  std::optional<std::string> projectDir;
+  static constexpr ValueOption kOptions[] = {{"--time", "YYYY-MM-DDTHH:MM:SS"}};
+  std::string projectDir;
+  std::vector<std::optional<std::string>> values;
+  if (const auto problem = ParseProjectCommand(args, "image", kOptions, projectDir, values))
+    return Usage(err, *problem);
   std::optional<LocalDateTime> at;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--time") {
-      if (at) return Usage(err, "--time given twice");
-      if (i + 1 == args.size()) return Usage(err, "--time needs YYYY-MM-DDTHH:MM:SS");
-      at = ParseTime(args[++i]);
-      if (!at) return Usage(err, "--time needs YYYY-MM-DDTHH:MM:SS, not \"" + args[i] + "\"");
-    } else if (args[i].starts_with("--")) {
-      return Usage(err, "unknown option \"" + args[i] + "\"");
-    } else if (projectDir) {
-      return Usage(err, "image takes one PROJECT_DIR");
-    } else {
-      projectDir = WithoutTrailingSeparators(args[i]);
-    }
+  if (values[0]) {
+    at = ParseTime(*values[0]);
+    if (!at) return Usage(err, "--time needs YYYY-MM-DDTHH:MM:SS, not \"" + *values[0] + "\"");
   }
-  if (!projectDir || projectDir->empty()) return Usage(err, "image needs PROJECT_DIR");
 
   SystemClock systemClock;
   FixedClock fixedClock(at.value_or(LocalDateTime{}));
   Clock& clock = at ? static_cast<Clock&>(fixedClock) : systemClock;
 
   ConfigImage image{};
-  const BuildOutcome outcome = BuildConfigImage(*projectDir, clock, image);
+  const BuildOutcome outcome = BuildConfigImage(projectDir, clock, image);
   try {
-    WriteBankBinary(*projectDir, image);
-    WriteBankSource(*projectDir, image);
+    WriteBankBinary(projectDir, image);
+    WriteBankSource(projectDir, image);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
-    return kCliFailed;
+    return kExitNotWritten;
   }
   if (!outcome.complete) {
     err << GeneralErrorText(outcome.reason) << '\n';
-    return kCliIncomplete;
+    return kExitImageIncomplete;
   }
-  return kCliOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -93,6 +94,7 @@ const Verb kImageVerb = {
     "fabrion-cli image PROJECT_DIR [--time YYYY-MM-DDTHH:MM:SS]",
     "build bank1.bin and bankg.c from a project's documents",
     kImageHelp,
+    kImageExits,
     RunImage,
 };
 

@@ -21,13 +21,21 @@ constexpr const char* kRecoverHelp =
     "\n"
     "Prints on stdout the build date and time found in the image and the number of rows;\n"
     "notes and reasons go to stderr.\n"
-    "\n"
-    "Exit status: 0 documents written; 1 refused, nothing written: PROJECT_DIR already\n"
-    "holds pargen.xml or var.xml, the image holds values the documents cannot express (each\n"
-    "named), or a document could not be written; 3 FILE holds no complete configuration\n"
-    "(a firmware file without all 512 records of bank 1 or with two values for one of its\n"
-    "bytes, a record with a bad checksum, a bank file of another size) or cannot be read;\n"
-    "2 usage.\n";
+    "\n";
+
+constexpr ExitStatus kRecoverExits[] = {
+    {kExitOk, "documents written"},
+    {kExitRecoverRefused,
+         "refused, nothing written: PROJECT_DIR already holds pargen.xml or "
+         "var.xml, or the image holds values the documents cannot express (each "
+         "named)"},
+    kNotWrittenStatus,
+    {kExitUnreadable,
+         "FILE holds no complete configuration (a firmware file without all 512 "
+         "records of bank 1 or with two values for one of its bytes, a record "
+         "with a bad checksum, a bank file of another size) or cannot be read"},
+    kUsageStatus,
+};
 
 int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
   if (const auto refused = RefuseOptions(args, err)) return *refused;
@@ -41,31 +49,31 @@ int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
     image = ReadConfigImageFile(args[0]);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
-    return kCliIncomplete;
+    return kExitUnreadable;
   }
   if (const auto existing = ExistingDocument(projectDir)) {
     err << "Refused: \"" << *existing
         << "\" exists; recover writes only into a folder without pargen.xml and var.xml.\n";
-    return kCliFailed;
+    return kExitRecoverRefused;
   }
   const Recovery recovery = RecoverDocuments(image);
   if (!recovery.documents) {
     err << "Refused: no documents of the program's form build this image:\n";
     for (const std::string& refusal : recovery.refusals) err << "  " << refusal << '\n';
-    return kCliFailed;
+    return kExitRecoverRefused;
   }
   const RecoveredDocuments& documents = *recovery.documents;
   try {
     WriteRecoveredDocuments(projectDir, documents);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
-    return kCliFailed;
+    return kExitNotWritten;
   }
   out << "Build date and time: " << documents.buildStamp << '\n';
   out << "Rows: " << documents.rows.size() << '\n';
   err << EmptyMnemonicsNote(documents.rows.size()) << '\n';
   for (const std::string& note : documents.notes) err << note << '\n';
-  return kCliOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -75,6 +83,7 @@ const Verb kRecoverVerb = {
     "fabrion-cli recover FILE PROJECT_DIR",
     "write a project's documents from its firmware or bank file",
     kRecoverHelp,
+    kRecoverExits,
     RunRecover,
 };
 

@@ -19,47 +19,46 @@ constexpr const char* kReportHelp =
     "parameters and every used row of the translate table in words; the mapping warnings;\n"
     "and, when present, bank1.bin's build date and time and SHA-256, whether it still\n"
     "matches the documents, and the composed firmware file's SHA-256.\n"
-    "\n"
-    "Exit status: 0 report written; 1 FILE could not be written; 3 the project's documents\n"
-    "do not build a complete configuration (the reason on stderr); 2 usage.\n";
+    "\n";
+
+constexpr ExitStatus kReportExits[] = {
+    {kExitOk, "report written"},
+    {kExitNotWritten, "FILE could not be written"},
+    {kExitUnreadable,
+         "the project's documents cannot be read, are malformed or "
+         "do not build a complete configuration (the reason on "
+         "stderr)"},
+    kUsageStatus,
+};
 
 int RunReport(const Args& args, std::ostream& out, std::ostream& err) {
-  std::optional<std::string> projectDir;
-  std::optional<std::string> outFile;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--out") {
-      if (outFile) return Usage(err, "--out given twice");
-      if (i + 1 == args.size() || args[i + 1].empty()) return Usage(err, "--out needs FILE");
-      outFile = args[++i];
-    } else if (args[i].starts_with("--")) {
-      return Usage(err, "unknown option \"" + args[i] + "\"");
-    } else if (projectDir) {
-      return Usage(err, "report takes one PROJECT_DIR");
-    } else {
-      projectDir = WithoutTrailingSeparators(args[i]);
-    }
-  }
-  if (!projectDir || projectDir->empty()) return Usage(err, "report needs PROJECT_DIR");
+  static constexpr ValueOption kOptions[] = {{"--out", "FILE"}};
+  std::string projectDir;
+  std::vector<std::optional<std::string>> values;
+  if (const auto problem = ParseProjectCommand(args, "report", kOptions, projectDir, values))
+    return Usage(err, *problem);
+  const std::optional<std::string>& outFile = values[0];
+  if (outFile && outFile->empty()) return Usage(err, "--out needs FILE");
 
   std::string html;
   try {
     SystemClock clock;
-    html = ProjectReportHtml(*projectDir, clock.Now());
+    html = ProjectReportHtml(projectDir, clock.Now());
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
-    return kCliIncomplete;
+    return kExitUnreadable;
   }
   if (!outFile) {
     out << html;
-    return kCliOk;
+    return kExitOk;
   }
   try {
     WriteFileAtomically(*outFile, html);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
-    return kCliFailed;
+    return kExitNotWritten;
   }
-  return kCliOk;
+  return kExitOk;
 }
 
 }  // namespace
@@ -69,6 +68,7 @@ const Verb kReportVerb = {
     "fabrion-cli report PROJECT_DIR [--out FILE]",
     "write the project report (HTML for print)",
     kReportHelp,
+    kReportExits,
     RunReport,
 };
 

@@ -16,9 +16,6 @@
 namespace fabrion::cli {
 namespace {
 
-constexpr int kTableRefused = 3;   // import: lines refused, var.xml untouched
-constexpr int kTableWarnings = 4;  // check: warnings printed
-
 constexpr const char* kTableHelp =
     "Usage: fabrion-cli table export PROJECT_DIR [FILE]\n"
     "       fabrion-cli table import PROJECT_DIR FILE\n"
@@ -38,11 +35,18 @@ constexpr const char* kTableHelp =
     "        one data type that overlap, ranges past 65535, rows of no points, devices at\n"
     "        the gateway's own address or outside its network (pargen.xml) while no default\n"
     "        gateway is set.\n"
-    "\n"
-    "Exit status: 0 done (check: no warnings); 1 a file could not be read or written\n"
-    "(a missing project folder, a var.xml, pargen.xml or FILE that cannot be read or is not\n"
-    "well-formed, an output that cannot be written); 2 usage; 3 import refused, var.xml\n"
-    "unchanged; 4 check found warnings.\n";
+    "\n";
+
+constexpr ExitStatus kTableExits[] = {
+    {kExitOk, "done (check: no warnings)"},
+    {kExitNotWritten, "an output could not be written"},
+    kUsageStatus,
+    {kExitUnreadable,
+         "a missing project folder, or a var.xml, pargen.xml or "
+         "FILE that cannot be read or is not well-formed"},
+    {kExitImportRefused, "import refused, var.xml unchanged"},
+    {kExitTableWarnings, "check found warnings"},
+};
 
 // A document read for a command: its failure becomes the message on err.
 template <typename Read>
@@ -50,10 +54,8 @@ bool ReadOrSay(const std::string& path, std::ostream& err, Read read) {
   try {
     read();
     return true;
-  } catch (const DocumentParseError& e) {
-    err << '"' << path << "\" is not well-formed XML: " << e.what() << '\n';
   } catch (const Error& e) {
-    err << GeneralErrorText(e.what()) << '\n';
+    err << DocumentFailureText(path, e) << '\n';
   }
   return false;
 }
@@ -72,13 +74,13 @@ int Export(const std::string& projectDir, const std::optional<std::string>& file
            std::ostream& out, std::ostream& err) {
   const std::string varPath = JoinPath(projectDir, "var.xml");
   std::vector<RowTexts> rows;
-  if (!ReadOrSay(varPath, err, [&] { rows = ReadTable(varPath); })) return kCliFailed;
+  if (!ReadOrSay(varPath, err, [&] { rows = ReadTable(varPath); })) return kExitUnreadable;
   const std::string csv = WriteTranslateCsv(CellsOfTable(rows));
   if (!file) {
     out << csv;
-    return kCliOk;
+    return kExitOk;
   }
-  return WriteOrSay(*file, csv, err) ? kCliOk : kCliFailed;
+  return WriteOrSay(*file, csv, err) ? kExitOk : kExitNotWritten;
 }
 
 // "Error!! ... 65535. " as a line of its own: without the trailing blank.
@@ -89,28 +91,28 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
 
 int Import(const std::string& projectDir, const std::string& file, std::ostream& err) {
   std::string text;
-  if (!ReadOrSay(file, err, [&] { text = ReadDocumentBytes(file); })) return kCliFailed;
+  if (!ReadOrSay(file, err, [&] { text = ReadDocumentBytes(file); })) return kExitUnreadable;
   const TranslateCsv csv = ReadTranslateCsv(text);
   const std::vector<CsvRefusal> refusals = ImportRefusals(csv);
   for (const CsvRefusal& refusal : refusals)
     err << file << ':' << refusal.line << ": " << WithoutTrailingBlanks(refusal.reason) << '\n';
-  if (!refusals.empty()) return kTableRefused;
+  if (!refusals.empty()) return kExitImportRefused;
 
   TranslateGrid grid;
   PlaceCells(grid, csv.rows);
   std::vector<TMyRec> rows;
   if (auto refusal = ValidateTable(grid, rows)) {  // ImportRefusals has named every refusal
     err << file << ": " << WithoutTrailingBlanks(*refusal) << '\n';
-    return kTableRefused;
+    return kExitImportRefused;
   }
   const std::string varPath = JoinPath(projectDir, "var.xml");
-  return WriteOrSay(varPath, TranslateTableXml(rows), err) ? kCliOk : kCliFailed;
+  return WriteOrSay(varPath, TranslateTableXml(rows), err) ? kExitOk : kExitNotWritten;
 }
 
 int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   const std::string varPath = JoinPath(projectDir, "var.xml");
   std::vector<RowTexts> texts;
-  if (!ReadOrSay(varPath, err, [&] { texts = ReadTable(varPath); })) return kCliFailed;
+  if (!ReadOrSay(varPath, err, [&] { texts = ReadTable(varPath); })) return kExitUnreadable;
 
   const std::string parGenPath = JoinPath(projectDir, "pargen.xml");
   std::optional<GatewayNetwork> network;
@@ -120,7 +122,7 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   } else {
     GeneralParameters parameters;
     if (!ReadOrSay(parGenPath, err, [&] { parameters = ReadGeneralParameters(parGenPath); }))
-      return kCliFailed;
+      return kExitUnreadable;
     network = GatewayNetworkOf(parameters);
     if (!network)
       err << "The gateway's IP address, subnet mask or default gateway in \"" << parGenPath
@@ -131,7 +133,7 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   PlaceRows(grid, texts);
   const std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
   for (const MappingWarning& warning : warnings) out << warning.text << '\n';
-  return warnings.empty() ? kCliOk : kTableWarnings;
+  return warnings.empty() ? kExitOk : kExitTableWarnings;
 }
 
 int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
@@ -152,7 +154,7 @@ int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
   if (projectDir.empty()) return Usage(err, "table " + action + " needs PROJECT_DIR");
   if (!DirectoryExists(projectDir)) {
     err << "Cannot find the project folder \"" << projectDir << "\".\n";
-    return kCliFailed;
+    return kExitUnreadable;
   }
 
   if (action == "export")
@@ -170,6 +172,7 @@ const Verb kTableVerb = {
     "       fabrion-cli table check PROJECT_DIR",
     "export, import (CSV) and check a project's translate table",
     kTableHelp,
+    kTableExits,
     RunTable,
 };
 
