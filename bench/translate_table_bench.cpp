@@ -91,8 +91,9 @@ int main(int argc, char* argv[]) {
     opening.Add(Clock::now() - start);
 
     std::vector<fabrion::TMyRec> rows;
+    const auto* model = dialog.findChild<fabrion::TranslateTableModel*>();
     start = Clock::now();
-    const bool valid = !fabrion::ValidateTable(dialog.Model()->Grid(), rows);
+    const bool valid = !fabrion::ValidateTable(model->Grid(), rows);
     check.Add(Clock::now() - start);
 
     start = Clock::now();

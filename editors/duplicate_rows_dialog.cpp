@@ -40,6 +40,8 @@ DuplicateRowsDialog::DuplicateRowsDialog(QWidget* parent) : QDialog(parent) {
 
 void DuplicateRowsDialog::Prepare(int first, int last, int below, const QString& offset,
                                   const QString& ip) {
+  first_ = first;
+  last_ = last;
   L_Rows->setText(
       first == last ? QString("Copy row %1 below row %2.").arg(first).arg(below)
                     : QString("Copy rows %1 to %2 below row %3.").arg(first).arg(last).arg(below));
@@ -50,7 +52,9 @@ void DuplicateRowsDialog::Prepare(int first, int last, int below, const QString&
 }
 
 void DuplicateRowsDialog::accept() {
-  if (check_ && !check_(E_Offset->text().toStdString(), E_Ip->text().toStdString())) return;
+  if (check_ &&
+      !check_(first_, last_, E_Offset->text().toStdString(), E_Ip->text().toStdString()))
+    return;
   QDialog::accept();
 }
 

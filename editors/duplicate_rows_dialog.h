@@ -1,7 +1,8 @@
 #pragma once
 // "Duplicate Rows": the RTU address offset and the new device IP address of
 // copies of table rows. It opens window-modal without blocking (open()); OK
-// hands both texts to the check, which closes the window only when they pass.
+// hands the rows and both texts to the check, which closes the window only
+// when they pass.
 #include <QDialog>
 #include <functional>
 #include <string>
@@ -15,7 +16,8 @@ namespace fabrion {
 class DuplicateRowsDialog : public QDialog {
   Q_OBJECT
  public:
-  using Check = std::function<bool(const std::string& offset, const std::string& ip)>;
+  using Check = std::function<bool(int first, int last, const std::string& offset,
+                                   const std::string& ip)>;
   explicit DuplicateRowsDialog(QWidget* parent = nullptr);
 
   // Rows first to last are to be copied below row `below`; the fields start
@@ -32,6 +34,8 @@ class DuplicateRowsDialog : public QDialog {
 
  private:
   Check check_;
+  int first_ = 0;  // the rows to copy, as Prepare was given them
+  int last_ = 0;
 };
 
 }  // namespace fabrion

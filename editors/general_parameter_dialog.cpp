@@ -161,6 +161,15 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   qt::ApplyLook(this);
   qt::SetDefaultButton(this, BitBtn1);  // now that the buttons are inside the dialog
 
+  OrderAndNameControls();
+
+  connect(BitBtn1, &QPushButton::clicked, this, &TFpargen::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TFpargen::BitBtn2Click);
+
+  SetDefaults();
+}
+
+void TFpargen::OrderAndNameControls() {
   QWidget* order[] = {RoutingMode, NatMode, E_IP1,  E_IP2,  E_IP3,  E_IP4,      E_SUB1, E_SUB2,
                       E_SUB3,      E_SUB4,  CB_Baud, CB_Par, E_Time, SE_Address, E_Offset, BitBtn1,
                       BitBtn2};
@@ -172,11 +181,6 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
       {SE_Address, "SE_Address"}, {CB_Baud, "CB_Baud"}, {CB_Par, "CB_Par"}, {E_Time, "E_Time"},
       {E_Offset, "E_Offset"},   {RG_Mode, "RG_Mode"}, {BitBtn1, "BitBtn1"}, {BitBtn2, "BitBtn2"}};
   for (const auto& [control, name] : names) control->setObjectName(name);
-
-  connect(BitBtn1, &QPushButton::clicked, this, &TFpargen::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TFpargen::BitBtn2Click);
-
-  SetDefaults();
 }
 
 void TFpargen::showEvent(QShowEvent* event) {

@@ -77,6 +77,8 @@ class TFpargen : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Tab order, key handling and object names of the fields and buttons.
+  void OrderAndNameControls();
   void Load(const GeneralParameters& values);
 
   ProjectStore& store_;

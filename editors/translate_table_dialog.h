@@ -5,6 +5,8 @@
 // the grid's right-click menu, keys, and small buttons; the mapping warnings
 // show as marks on the row numbers and as a count that opens their list.
 #include <QDialog>
+#include <QKeySequence>
+#include <QList>
 #include <QPointer>
 #include <string>
 #include <vector>
@@ -59,10 +61,10 @@ class TFSetVar : public QDialog {
   // Alt+Down: the data type list on one Data Type cell, else MoveRowsClick(1).
   void MoveRowsDownKey();
   void DuplicateRowsClick();  // asks in duplicateRows, then DuplicateRows
-  // Copies of the selected rows below the last row in use, their Address RTU
-  // moved by offset and their device address replaced; false after a
-  // refusal (error box), nothing changed.
-  bool DuplicateRows(const std::string& offset, const std::string& ip);
+  // Copies of rows first to last below the last row in use, their Address
+  // RTU moved by offset and their device address replaced (PlanDuplicateRows);
+  // false after a refusal (error box), nothing changed.
+  bool DuplicateRows(int first, int last, const std::string& offset, const std::string& ip);
   void FindClick();  // the focus to the find field
   // The next (or previous) cell holding the find field's text, ignoring
   // case, from the current cell on and around; a message when none does.
@@ -78,10 +80,8 @@ class TFSetVar : public QDialog {
   // The cell the warning is about made current; toGrid: with the keyboard.
   void GoToWarning(const MappingWarning& warning, bool toGrid = false);
 
-  TranslateTableModel* Model() const { return model_; }
-  const std::vector<TMyRec>& WorkingList() const { return rows_; }
-
-  // The commands as actions: in the grid's menu in this order, with their keys.
+  // The commands as actions: in the grid's menu in this order, with their
+  // keys; each named after its caption ("duplicateRowsAction").
   struct Commands {
     QAction* undo;
     QAction* redo;
@@ -103,7 +103,29 @@ class TFSetVar : public QDialog {
     QAction* exportCsv;
     QAction* warnings;
   };
-  const Commands& Actions() const { return commands_; }
+
+  // One command: where its action is kept, its menu caption, its keys (the
+  // first shown in the menu unless keyText is given), what it does, and
+  // the caption of its small button (none when null).
+  enum CommandFlag : unsigned {
+    kWindow = 1,    // its keys work anywhere in the window, not only in the grid
+    kGroupEnd = 2,  // a separator follows it in the menu
+  };
+  struct Command {
+    QAction* Commands::*action;
+    const char* caption;
+    QList<QKeySequence> keys;
+    void (*run)(TFSetVar&);
+    unsigned flags = 0;
+    const char* button = nullptr;
+    const char* keyText = nullptr;
+    const char* toolTip = nullptr;  // null: the caption and the key shown
+  };
+  // The commands in the menu's order; the menu, the buttons and the keys
+  // are made from it (and the README's key table checked against it).
+  static const std::vector<Command>& CommandTable();
+  // A key as the menu and the README write it ("Ctrl+Shift+D").
+  static QString KeyText(const QKeySequence& key);
 
   TranslateGridView* sga = nullptr;
   QWidget* CommandRow = nullptr;  // the small buttons above the bar
@@ -122,9 +144,13 @@ class TFSetVar : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The window's parts (translate_table_layout.cpp).
+  void BuildWindow();
+  void BuildGrid();
   void BuildCommands();
   void BuildCommandRow();
   void BuildBar();
+  QToolButton* CommandButton(QAction* action, QWidget* strip);
   // Ctrl+Tab (forward) and Ctrl+Shift+Tab: out of the grid to the buttons,
   // around them, and back.
   void MoveFocus(bool forward);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "editors/translate_grid_commands.h"
+#include "table/row_commands.h"
 
 namespace fabrion {
 namespace {
@@ -256,17 +257,9 @@ bool TranslateTableModel::MoveRows(int first, int last, int step) {
   return true;
 }
 
-bool TranslateTableModel::RowIsEmpty(int gridRow) const {
-  for (int column = kFirstColumn; column <= kLastColumn; ++column)
-    if (!grid_.Cell(gridRow, column).empty()) return false;
-  return true;
-}
+bool TranslateTableModel::RowIsEmpty(int gridRow) const { return fabrion::RowIsEmpty(grid_, gridRow); }
 
-int TranslateTableModel::LastUsedRow() const {
-  for (int row = kMaxTranslateRows; row >= 1; --row)
-    if (!RowIsEmpty(row)) return row;
-  return 0;
-}
+int TranslateTableModel::LastUsedRow() const { return fabrion::LastUsedRow(grid_); }
 
 TranslateCells TranslateTableModel::RowCells(int gridRow) const {
   TranslateCells cells;

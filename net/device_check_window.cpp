@@ -63,6 +63,24 @@ QTableWidgetItem* Cell(const QString& text) {
   return item;
 }
 
+// The list of rows checked: read-only, picked whole rows.
+QTableWidget* MakeResultList(QWidget* parent) {
+  auto* list = new QTableWidget(0, DeviceCheckWindow::kColumnCount, parent);
+  list->setObjectName("ResultList");
+  for (int column = 0; column < DeviceCheckWindow::kColumnCount; ++column) {
+    list->setHorizontalHeaderItem(column, new QTableWidgetItem(kCaptions[column]));
+    list->setColumnWidth(column, kColumnWidths[column]);
+  }
+  list->horizontalHeader()->setStretchLastSection(true);
+  list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  list->verticalHeader()->hide();
+  list->verticalHeader()->setDefaultSectionSize(20);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setWordWrap(false);
+  return list;
+}
+
 }  // namespace
 
 DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
@@ -96,19 +114,7 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   fields->addWidget(CheckButton);
   fields->addStretch(1);
 
-  ResultList = new QTableWidget(0, kColumnCount, this);
-  ResultList->setObjectName("ResultList");
-  for (int column = 0; column < kColumnCount; ++column) {
-    ResultList->setHorizontalHeaderItem(column, new QTableWidgetItem(kCaptions[column]));
-    ResultList->setColumnWidth(column, kColumnWidths[column]);
-  }
-  ResultList->horizontalHeader()->setStretchLastSection(true);
-  ResultList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  ResultList->verticalHeader()->hide();
-  ResultList->verticalHeader()->setDefaultSectionSize(20);
-  ResultList->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ResultList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ResultList->setWordWrap(false);
+  ResultList = MakeResultList(this);
 
   Progress = new QProgressBar(this);
   Progress->setObjectName("Progress");

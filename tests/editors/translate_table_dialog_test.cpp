@@ -100,7 +100,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
   void gridHasTheSystemsColumnsAndRows() {
     Open();
     TranslateGridView* sga = dialog_->sga;
-    TranslateTableModel* model = dialog_->Model();
+    TranslateTableModel* model = Model();
     QCOMPARE(model->rowCount(), 1400);
     QCOMPARE(model->columnCount(), 6);
     const QStringList captions = {"Data Type", "Address RTU", "Address Device TCP",
@@ -136,7 +136,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
 
   void dataTypeCellEditsWithAnEditableDropDown() {
     Open();
-    const QModelIndex cell = dialog_->Model()->IndexOf(3, kDataTypeColumn);
+    const QModelIndex cell = Model()->IndexOf(3, kDataTypeColumn);
     dialog_->sga->setCurrentIndex(cell);
     dialog_->sga->edit(cell);
     auto* combo = dialog_->sga->findChild<QComboBox*>("DataTypeEditor");
@@ -213,7 +213,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     QCOMPARE(Lines(messages), QStringList{GeneralErrorLine(parserText)});
     QCOMPARE(messages.onScreenAtMessage, std::vector<bool>{false});
     for (int column = 1; column < kGridColumns; ++column)
-      QCOMPARE(dialog.Model()->IndexOf(1, column).data().toString(), QString());
+      QCOMPARE(dialog.findChild<TranslateTableModel*>()->IndexOf(1, column).data().toString(), QString());
     QCOMPARE(FileBytes(), broken);
   }
 
@@ -269,7 +269,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     FillRow(1);
     FillRow(2);
     SetCell(2, column, text);
-    const QModelIndex current = dialog_->Model()->IndexOf(7, kMnemonicColumn);
+    const QModelIndex current = Model()->IndexOf(7, kMnemonicColumn);
     dialog_->sga->setCurrentIndex(current);
     PressOk();
     QCOMPARE(Lines(platform_->messages), QStringList{"Error: " + message});
@@ -293,7 +293,6 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
                               Record(3, 16, {0, 0, 0, 0}, 65535, 126, "Boiler"),
                               Record(4, 12, {255, 255, 255, 255}, 0, 0, ""),
                           }));
-    QCOMPARE(dialog_->WorkingList().size(), std::size_t(3));
     QVERIFY(!dialog_->isVisible());
   }
 
@@ -373,24 +372,24 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
   void typingEditsAndEnterOrTabMovesOn() {
     Open();
     TranslateGridView* sga = dialog_->sga;
-    sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kAddressRtuColumn));
+    sga->setCurrentIndex(Model()->IndexOf(1, kAddressRtuColumn));
     Type("0x10");
     QVERIFY(sga->IsEditing());
     Key(Qt::Key_Return);
     QCOMPARE(Cell(1, kAddressRtuColumn), QString("0x10"));
-    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(2, kAddressRtuColumn));
+    QCOMPARE(sga->currentIndex(), Model()->IndexOf(2, kAddressRtuColumn));
     QVERIFY(!sga->IsEditing());
 
     Type("1.2.3.4");  // typing replaces, it does not append
     Key(Qt::Key_Tab);
     QCOMPARE(Cell(2, kAddressRtuColumn), QString("1.2.3.4"));
-    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(2, kDeviceIpColumn));
+    QCOMPARE(sga->currentIndex(), Model()->IndexOf(2, kDeviceIpColumn));
     QVERIFY(!sga->IsEditing());
 
     Key(Qt::Key_Down);
-    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(3, kDeviceIpColumn));
+    QCOMPARE(sga->currentIndex(), Model()->IndexOf(3, kDeviceIpColumn));
     Key(Qt::Key_Return);  // Enter outside an edit moves down and never presses OK
-    QCOMPARE(sga->currentIndex(), dialog_->Model()->IndexOf(4, kDeviceIpColumn));
+    QCOMPARE(sga->currentIndex(), Model()->IndexOf(4, kDeviceIpColumn));
     QVERIFY(dialog_->isVisible());
     QCOMPARE(Lines(platform_->messages), QStringList());
 
@@ -402,21 +401,21 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
 
   void typedDataTypeNamesStayFreeText() {
     Open();
-    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kDataTypeColumn));
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(1, kDataTypeColumn));
     Type(" Holding Register");
     Key(Qt::Key_Return);
     QCOMPARE(Cell(1, kDataTypeColumn), QString(" Holding Register"));
-    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(2, kDataTypeColumn));
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(2, kDataTypeColumn));
     Type("Coils");
     Key(Qt::Key_Tab);
     QCOMPARE(Cell(2, kDataTypeColumn), QString("Coils"));
-    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(2, kAddressRtuColumn));
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(2, kAddressRtuColumn));
     // A name that differs from a list entry only in case takes the entry's spelling.
-    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(3, kDataTypeColumn));
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(3, kDataTypeColumn));
     Type("holding register");
     Key(Qt::Key_Return);
     QCOMPARE(Cell(3, kDataTypeColumn), QString("Holding Register"));
-    QCOMPARE(dialog_->sga->currentIndex(), dialog_->Model()->IndexOf(4, kDataTypeColumn));
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(4, kDataTypeColumn));
     QVERIFY(!dialog_->sga->IsEditing());
   }
 
@@ -433,7 +432,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
   void okSavesAnEditStillOpen() {
     Open();
     FillRow(1);
-    dialog_->sga->setCurrentIndex(dialog_->Model()->IndexOf(1, kAddressRtuColumn));
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(1, kAddressRtuColumn));
     Type("77");
     QVERIFY(dialog_->sga->IsEditing());
     QVERIFY(dialog_->bitbtn1Click());
@@ -460,12 +459,12 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     QApplication::clipboard()->setText("a\tb\nc\td\ne\tf\n");
     Select(1399, kPointCountColumn, 1399, kPointCountColumn);
     QTest::keySequence(dialog_->sga, QKeySequence::Paste);
-    QCOMPARE(dialog_->Model()->rowCount(), 1400);
+    QCOMPARE(Model()->rowCount(), 1400);
     QCOMPARE(Cell(1399, kPointCountColumn), QString("a"));
     QCOMPARE(Cell(1400, kMnemonicColumn), QString("d"));
-    QCOMPARE(dialog_->Model()->headerData(1399, Qt::Vertical, Qt::DisplayRole).toString(),
+    QCOMPARE(Model()->headerData(1399, Qt::Vertical, Qt::DisplayRole).toString(),
              QString("1400"));
-    QCOMPARE(dialog_->Model()->Grid().Cell(1400, kNumberColumn), std::string("1400"));
+    QCOMPARE(Model()->Grid().Cell(1400, kNumberColumn), std::string("1400"));
 
     // A single value over a selection fills it.
     QApplication::clipboard()->setText("Coil Status\n");
@@ -498,7 +497,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
       QCOMPARE(Cell(row, kAddressTcpColumn), QString("40001"));
     }
     QCOMPARE(Cell(3, kAddressRtuColumn), QString("100"));
-    QCOMPARE(dialog_->Model()->Grid().Cell(1, kNumberColumn), std::string("1"));
+    QCOMPARE(Model()->Grid().Cell(1, kNumberColumn), std::string("1"));
   }
 
  private:

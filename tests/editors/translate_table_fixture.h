@@ -44,7 +44,7 @@ class TranslateTableFixture {
     QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
   }
 
-  TranslateTableModel* Model() const { return dialog_->Model(); }
+  TranslateTableModel* Model() const { return dialog_->findChild<TranslateTableModel*>(); }
   QString Cell(int row, int column) const {
     return Model()->IndexOf(row, column).data(Qt::EditRole).toString();
   }

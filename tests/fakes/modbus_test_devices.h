@@ -177,12 +177,28 @@ class ModbusTestServer {
 class SilentListener {
  public:
   explicit SilentListener(int listener) : listener_(listener) {}
-  ~SilentListener() { close(listener_); }
+  ~SilentListener() {
+    for (int caller : callers_) close(caller);
+    close(listener_);
+  }
   SilentListener(const SilentListener&) = delete;
   SilentListener& operator=(const SilentListener&) = delete;
 
+  // How many callers have connected so far (each is accepted and kept
+  // waiting): for QTRY_COMPARE, instead of a fixed wait for a caller.
+  int Callers() {
+    pollfd ready{listener_, POLLIN, 0};
+    while (poll(&ready, 1, 0) == 1) {
+      const int caller = accept(listener_, nullptr, nullptr);
+      if (caller < 0) break;
+      callers_.push_back(caller);
+    }
+    return static_cast<int>(callers_.size());
+  }
+
  private:
   int listener_;
+  std::vector<int> callers_;
 };
 
 // A peer that reads each request and answers with what script returns for

@@ -121,7 +121,7 @@ TEST(RecoverDocuments, NeverGivesDocumentsThatBuildAnotherImage) {
   std::mt19937 random(15);
   auto byte = [&](int below = 256) { return static_cast<std::uint8_t>(random() % below); };
   int recovered = 0;
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 50; ++round) {
     SCOPED_TRACE(round);
     ConfigImage image{};
     for (std::size_t at = kGeneralBlockOffset; at < kGeneralBlockEnd; ++at) image[at] = byte();
@@ -151,7 +151,7 @@ TEST(RecoverDocuments, NeverGivesDocumentsThatBuildAnotherImage) {
     ++recovered;
     EXPECT_TRUE(SameConfiguration(RebuiltFromFiles(*recovery.documents), image));
   }
-  EXPECT_GE(recovered, 150);
+  EXPECT_GE(recovered, 50 * 3 / 4);  // at least the tame ones
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ class DeviceCheckWindowTest : public QObject {
     window->show();
 
     window->CheckRows(rows);
-    QTest::qWait(100);
+    QTRY_COMPARE(silent.Callers(), 1);  // the worker waits for the device's answer
     QVERIFY(window->IsChecking());
     QVERIFY(window->CancelButton->isEnabled());
     QTest::mouseClick(window->CancelButton, Qt::LeftButton);
@@ -90,7 +90,7 @@ class DeviceCheckWindowTest : public QObject {
 
     // Enter in a field checks again; Escape closes the window in the middle.
     QTest::keyClick(window->PortField, Qt::Key_Return);
-    QTest::qWait(100);
+    QTRY_COMPARE(silent.Callers(), 2);
     QVERIFY(window->IsChecking());
     QElapsedTimer clock;
     clock.start();
@@ -102,7 +102,7 @@ class DeviceCheckWindowTest : public QObject {
     // Deleting it in the middle of a check: its thread ends first.
     window->show();
     window->CheckRows(rows);
-    QTest::qWait(100);
+    QTRY_COMPARE(silent.Callers(), 3);
     clock.restart();
     delete window;
     QVERIFY(clock.elapsed() < 500);
@@ -117,7 +117,7 @@ class DeviceCheckWindowTest : public QObject {
     store.Fields().VarPath = folder / "var.xml";
     TFSetVar dialog(store, platform.services());
     dialog.show();
-    TranslateTableModel& grid = *dialog.Model();
+    TranslateTableModel& grid = *dialog.findChild<TranslateTableModel*>();
     const auto type = grid.IndexOf(1, kDataTypeColumn);
     for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
              {kDataTypeColumn, "Coils"}, {kAddressRtuColumn, "1"}, {kDeviceIpColumn, "127.0.0.1"},
@@ -138,7 +138,7 @@ class DeviceCheckWindowTest : public QObject {
     dialog.checkDevices->PortField->setValue(listeners.port());
     dialog.checkDevices->TimeOutField->setValue(kMaxCheckTimeoutMs);
     QTest::mouseClick(dialog.checkDevices->CheckButton, Qt::LeftButton);
-    QTest::qWait(100);
+    QTRY_COMPARE(silent.Callers(), 1);
     QVERIFY(dialog.checkDevices->IsChecking());
 
     QElapsedTimer clock;

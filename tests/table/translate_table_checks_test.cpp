@@ -342,9 +342,6 @@ TEST(Messages, EndWithOneBlank) {
             "Register (Line 1400). ");
   EXPECT_EQ(DeviceIpMessage("a b"),
             "Error!! Address Device TCP [a b] must be a valid TCP IP Address (Ex. 192.168.1.125). ");
-  EXPECT_EQ(kAddressRtuMessage, kRtu);
-  EXPECT_EQ(kAddressTcpMessage, kTcp);
-  EXPECT_EQ(kPointCountMessage, kPoint);
 }
 
 // --- Every refusal, the readable rows, imports -------------------------------
