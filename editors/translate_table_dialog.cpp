@@ -135,7 +135,8 @@ int WarningColumn(MappingWarningKind kind) {
     case MappingWarningKind::kRtuOverlap:
     case MappingWarningKind::kRtuRangePastEnd: return kAddressRtuColumn;
     case MappingWarningKind::kTcpRangePastEnd: return kAddressTcpColumn;
-    case MappingWarningKind::kNoPoints: return kPointCountColumn;
+    case MappingWarningKind::kNoPoints:
+    case MappingWarningKind::kTooManyRegisters: return kPointCountColumn;
     case MappingWarningKind::kDeviceIsGateway:
     case MappingWarningKind::kDeviceOffNetwork: return kDeviceIpColumn;
   }
