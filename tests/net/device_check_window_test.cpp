@@ -1,6 +1,9 @@
 // The Check devices window against devices of the test itself on 127.0.0.0/8.
 #include "net/device_check_window.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -30,6 +33,10 @@ QStringList Column(const DeviceCheckWindow& window, int column) {
   return texts;
 }
 
+DeviceCheckWindow::RowsSource Fixed(std::vector<TMyRec> rows) {
+  return [rows] { return std::optional(rows); };
+}
+
 }  // namespace
 
 class DeviceCheckWindowTest : public QObject {
@@ -39,16 +46,23 @@ class DeviceCheckWindowTest : public QObject {
   void ShowsEachRowAsItsDeviceAnswers() {
     test::Listeners listeners({"127.0.0.1"});
     test::ModbusTestServer server(listeners.Take(0));
-    DeviceCheckWindow window;
+    test::TempFolder folder;
+    test::FakePlatform platform;
+    const std::string ini = folder / "Fabrion.ini";
+    DeviceCheckWindow window(platform.services(), ini, "");
     window.show();
     QCOMPARE(window.PortField->value(), 502);
     QCOMPARE(window.UnitField->value(), 255);
     QCOMPARE(window.TimeOutField->value(), 1000);
+    QCOMPARE(window.RetriesField->value(), 1);
     window.PortField->setValue(listeners.port());
-    window.CheckRows({Record(3, 1, {127, 0, 0, 1}, 10, 9, "holding"),
-                      Record(1, 2, {127, 0, 0, 2}, 0, 1, "nobody"),
-                      Record(4, 3, {127, 0, 0, 1}, 0, 0, "nothing"),
-                      Record(2, 4, {127, 0, 0, 1}, 200, 1, "beyond")});
+    window.SetRowsSource(Fixed({Record(3, 1, {127, 0, 0, 1}, 10, 9, "holding"),
+                                Record(1, 2, {127, 0, 0, 2}, 0, 1, "nobody"),
+                                Record(4, 3, {127, 0, 0, 1}, 0, 0, "nothing"),
+                                Record(2, 4, {127, 0, 0, 1}, 200, 1, "beyond")}));
+    QTest::qWait(50);
+    QCOMPARE(window.ResultList->rowCount(), 0);  // nothing is checked before Check
+    QTest::keyClick(window.PortField, Qt::Key_Return);
     QTRY_VERIFY(!window.IsChecking());
     QCOMPARE(Column(window, DeviceCheckWindow::kStatusColumn),
              (QStringList{"ok", "no connection", "skipped", "exception"}));
@@ -56,10 +70,14 @@ class DeviceCheckWindowTest : public QObject {
              (QStringList{"1010 1011 1012 1013 1014 1015 1016 1017 \xE2\x80\xA6", "", "", ""}));
     QCOMPARE(Column(window, DeviceCheckWindow::kReasonColumn),
              (QStringList{"", "Connection refused", "N\xC2\xB0 Point 0",
-                          "exception 2 (Illegal data address)"}));
+                          "exception 2 (Illegal Data Address)"}));
+    QVERIFY(!window.ResultList->item(0, DeviceCheckWindow::kTimeColumn)->text().isEmpty());
     QCOMPARE(window.ResultList->item(0, DeviceCheckWindow::kStatusColumn)->background().color(),
              QColor(198, 239, 206));
     QCOMPARE(window.Summary->text(), QString("4 rows: 1 ok, 1 exception, 1 no connection, 1 skipped"));
+    window.ValuesForm->setCurrentIndex(DeviceCheckWindow::kHexadecimal);
+    QCOMPARE(window.ResultList->item(0, DeviceCheckWindow::kValuesColumn)->text(),
+             QString("0x03F2 0x03F3 0x03F4 0x03F5 0x03F6 0x03F7 0x03F8 0x03F9 \xE2\x80\xA6"));
 
     // Another unit, then Check again by mouse: the device answers for any unit.
     window.UnitField->setValue(1);
@@ -67,18 +85,24 @@ class DeviceCheckWindowTest : public QObject {
     QTRY_VERIFY(!window.IsChecking());
     QCOMPARE(window.Summary->text(), QString("4 rows: 1 ok, 1 exception, 1 no connection, 1 skipped"));
     QCOMPARE(server.connections(), 2);
+
+    // The fields of the last Check are the next window's.
+    DeviceCheckWindow next(platform.services(), ini, "");
+    QCOMPARE(next.PortField->value(), int(listeners.port()));
+    QCOMPARE(next.UnitField->value(), 1);
   }
 
   void CancelAndCloseEndTheCheckPromptly() {
     test::Listeners listeners({"127.0.0.1"});
     test::SilentListener silent(listeners.Take(0));
-    const std::vector<TMyRec> rows(3, Record(3, 1, {127, 0, 0, 1}, 0, 1, ""));
-    auto* window = new DeviceCheckWindow;
+    test::FakePlatform platform;
+    auto* window = new DeviceCheckWindow(platform.services(), "", "");
+    window->SetRowsSource(Fixed(std::vector<TMyRec>(3, Record(3, 1, {127, 0, 0, 1}, 0, 1, ""))));
     window->PortField->setValue(listeners.port());
     window->TimeOutField->setValue(kMaxCheckTimeoutMs);
     window->show();
 
-    window->CheckRows(rows);
+    window->StartCheck();
     QTest::qWait(100);
     QVERIFY(window->IsChecking());
     QVERIFY(window->CancelButton->isEnabled());
@@ -101,7 +125,7 @@ class DeviceCheckWindowTest : public QObject {
 
     // Deleting it in the middle of a check: its thread ends first.
     window->show();
-    window->CheckRows(rows);
+    window->StartCheck();
     QTest::qWait(100);
     clock.restart();
     delete window;
@@ -115,6 +139,7 @@ class DeviceCheckWindowTest : public QObject {
     test::FakePlatform platform;
     ProjectStore store;
     store.Fields().VarPath = folder / "var.xml";
+    store.Fields().ProgramDir = folder.path().string();
     TFSetVar dialog(store, platform.services());
     dialog.show();
     TranslateTableModel& grid = *dialog.Model();
@@ -134,7 +159,6 @@ class DeviceCheckWindowTest : public QObject {
     grid.setData(type, "Coil Status", Qt::EditRole);
     QTest::mouseClick(dialog.CheckDevicesButton, Qt::LeftButton);
     QVERIFY(dialog.checkDevices && dialog.checkDevices->isVisible());
-    QCOMPARE(dialog.checkDevices->ResultList->rowCount(), 1);
     dialog.checkDevices->PortField->setValue(listeners.port());
     dialog.checkDevices->TimeOutField->setValue(kMaxCheckTimeoutMs);
     QTest::mouseClick(dialog.checkDevices->CheckButton, Qt::LeftButton);
@@ -148,6 +172,57 @@ class DeviceCheckWindowTest : public QObject {
     QVERIFY(!dialog.checkDevices->isVisible());
     QVERIFY(!dialog.checkDevices->IsChecking());
     QCOMPARE(platform.messages.shown.size(), std::size_t(1));
+  }
+
+  // Each Check takes the grid as it then stands; the results copy and export as they show.
+  void CheckReadsTheGridAgainAndTheResultsCopy() {
+    test::TempFolder folder;
+    test::FakePlatform platform;
+    ProjectStore store;
+    store.Fields().VarPath = folder / "var.xml";
+    store.Fields().ProgramDir = folder.path().string();
+    TFSetVar dialog(store, platform.services());
+    dialog.show();
+    test::Listeners listeners({"127.0.0.1"});
+    test::ModbusTestServer server(listeners.Take(0));
+    TranslateTableModel& grid = *dialog.Model();
+    const auto fill = [&](int row, const QString& points) {
+      for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
+               {kDataTypeColumn, "Holding Register"}, {kAddressRtuColumn, QString::number(row * 10)},
+               {kDeviceIpColumn, "127.0.0.1"}, {kAddressTcpColumn, "3"}, {kPointCountColumn, points}})
+        grid.setData(grid.IndexOf(row, column), text, Qt::EditRole);
+    };
+    fill(1, "1");
+    QTest::mouseClick(dialog.CheckDevicesButton, Qt::LeftButton);
+    DeviceCheckWindow& window = *dialog.checkDevices;
+    window.PortField->setValue(listeners.port());
+    fill(2, "2");  // after the window opened
+    QTest::mouseClick(window.CheckButton, Qt::LeftButton);
+    QTRY_VERIFY(!window.IsChecking());
+    QCOMPARE(Column(window, DeviceCheckWindow::kValuesColumn), (QStringList{"1003", "1003 1004"}));
+    grid.setData(grid.IndexOf(2, kPointCountColumn), "0", Qt::EditRole);
+    QTest::mouseClick(window.CheckButton, Qt::LeftButton);
+    QTRY_VERIFY(!window.IsChecking());
+    QCOMPARE(Column(window, DeviceCheckWindow::kStatusColumn), (QStringList{"ok", "skipped"}));
+
+    const QString time = window.ResultList->item(0, DeviceCheckWindow::kTimeColumn)->text();
+    window.ResultList->setFocus();
+    QTest::keyClick(window.ResultList, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window.ResultList, Qt::Key_C, Qt::ControlModifier);
+    const QString header =
+        QString::fromUtf8("N\xC2\xB0\tData Type\tDevice\tAddress TCP\tN\xC2\xB0 Point\tStatus\tValues\t"
+                          "Time (ms)\tReason\n");
+    QCOMPARE(QApplication::clipboard()->text(),
+             header + "1\tHolding Register\t127.0.0.1\t3\t1\tok\t1003\t" + time + "\t\n" +
+                 QString::fromUtf8("2\tHolding Register\t127.0.0.1\t3\t0\tskipped\t\t\tN\xC2\xB0 Point 0\n"));
+
+    const std::string csv = folder / "checked.csv";
+    platform.files.answers.push_back(csv);
+    QTest::mouseClick(window.ExportButton, Qt::LeftButton);
+    QCOMPARE(test::ReadFileBytes(csv),
+             "\xEF\xBB\xBF" "N\xC2\xB0,Data Type,Device,Address TCP,N\xC2\xB0 Point,Status,Values,Time (ms),"
+             "Reason\r\n1,Holding Register,127.0.0.1,3,1,ok,1003," + time.toStdString() +
+                 ",\r\n2,Holding Register,127.0.0.1,3,0,skipped,,,N\xC2\xB0 Point 0\r\n");
   }
 };
 
