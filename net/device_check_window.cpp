@@ -369,10 +369,13 @@ void DeviceCheckWindow::ShowElapsed() {
   Elapsed->setText(QString("%1 s").arg(static_cast<double>(clock_.elapsed()) / 1000.0, 0, 'f', 1));
 }
 
+std::vector<std::pair<QSpinBox*, const char*>> DeviceCheckWindow::RememberedFields() const {
+  return {{PortField, "port"}, {UnitField, "unit"}, {TimeOutField, "timeout"}, {RetriesField, "retries"}};
+}
+
 void DeviceCheckWindow::LoadFields() {
   if (iniPath_.empty()) return;
-  for (QSpinBox* field : {PortField, UnitField, TimeOutField, RetriesField}) {
-    const std::string key = field->objectName().toStdString();
+  for (const auto& [field, key] : RememberedFields()) {
     const std::optional<std::int32_t> value = ParseInteger(ReadProfileString(iniPath_, kIniSection, key));
     if (value && *value >= field->minimum() && *value <= field->maximum()) field->setValue(*value);
   }
@@ -381,9 +384,8 @@ void DeviceCheckWindow::LoadFields() {
 void DeviceCheckWindow::SaveFields() {
   if (iniPath_.empty()) return;
   try {
-    for (QSpinBox* field : {PortField, UnitField, TimeOutField, RetriesField})
-      WriteProfileString(iniPath_, kIniSection, field->objectName().toStdString(),
-                         std::to_string(field->value()));
+    for (const auto& [field, key] : RememberedFields())
+      WriteProfileString(iniPath_, kIniSection, key, std::to_string(field->value()));
   } catch (const Error&) {
     // Only a convenience: the check runs with the fields as they are.
   }

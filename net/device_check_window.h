@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "documents/var_document.h"
@@ -95,6 +96,8 @@ class DeviceCheckWindow : public QDialog {
   void StopWorker();
   void ShowProgress();
   void ShowElapsed();
+  // The fields Fabrion.ini remembers, with their keys.
+  std::vector<std::pair<QSpinBox*, const char*>> RememberedFields() const;
   void LoadFields();
   void SaveFields();
   // The texts of row index as copy and export give them: every value.
