@@ -185,8 +185,7 @@ class SilentListener {
   int listener_;
 };
 
-// A chunk of a script that closes the connection instead of sending.
-inline const std::string kCloseConnection = "(close)";
+inline const std::string kCloseConnection = "(close)";  // a chunk that closes instead
 
 // A peer that reads each request and answers with what script returns for
 // it: chunks of bytes sent 20 ms apart (an empty chunk only waits), ending
@@ -196,23 +195,16 @@ class ScriptedPeer {
   using Script = std::function<std::vector<std::string>(const std::string& request)>;
   ScriptedPeer(int listener, Script script)
       : peer_(listener, [script = std::move(script)](int connection) {
-          char received[MODBUS_TCP_MAX_ADU_LENGTH];
-          const ssize_t length = recv(connection, received, sizeof received, 0);
+          char request[MODBUS_TCP_MAX_ADU_LENGTH];
+          const ssize_t length = recv(connection, request, sizeof request, 0);
           if (length <= 0) return false;
-          // Requests sent back to back may arrive together: each is 6 bytes
-          // and as many as its length field says.
-          for (std::string rest(received, length); rest.size() >= 6;) {
-            const std::size_t size = 6 + (std::uint8_t(rest[4]) << 8 | std::uint8_t(rest[5]));
-            std::vector<std::string> chunks = script(rest.substr(0, size));
-            rest.erase(0, size);
-            if (chunks.empty()) return false;
-            for (std::size_t i = 0; i < chunks.size(); ++i) {
-              if (chunks[i] == kCloseConnection) return false;
-              if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-              send(connection, chunks[i].data(), chunks[i].size(), MSG_NOSIGNAL);
-            }
+          const std::vector<std::string> chunks = script(std::string(request, length));
+          for (std::size_t i = 0; i < chunks.size(); ++i) {
+            if (chunks[i] == kCloseConnection) return false;
+            if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            send(connection, chunks[i].data(), chunks[i].size(), MSG_NOSIGNAL);
           }
-          return true;
+          return !chunks.empty();
         }) {}
 
  private:

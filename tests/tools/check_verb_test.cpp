@@ -87,16 +87,16 @@ TEST_F(CheckVerb, WritesOneJsonObjectForScripts) {
 TEST_F(CheckVerb, ExitStatusSaysWhatAJobNeedsToKnow) {
   WriteTable(folder / "p/var.xml", {Record(1, 1, {127, 0, 0, 1}, 0, 4, ""),
                                     Record(1, 2, {127, 0, 0, 1}, 0, 0, "")});
-  const CheckRun ok = Check({folder / "p", "--json", "--port", Port(), "--timeout", "500"});
-  EXPECT_EQ(ok.code, 0);
-  EXPECT_NE(ok.out.find("\"values\": [1, 0, 0, 1]"), std::string::npos) << ok.out;
+  const CheckRun run = Check({folder / "p", "--json", "--port", Port(), "--timeout", "500"});
+  EXPECT_EQ(run.code, 0);
+  EXPECT_NE(run.out.find("\"values\": [1, 0, 0, 1]"), std::string::npos) << run.out;
 
   for (const std::vector<TMyRec>& nothing :
        {std::vector<TMyRec>{}, std::vector<TMyRec>{Record(1, 2, {127, 0, 0, 1}, 0, 0, "")}}) {
     WriteTable(folder / "p/var.xml", nothing);
-    const CheckRun run = Check({folder / "p", "--port", Port()});
-    EXPECT_EQ(run.code, 4);
-    EXPECT_EQ(run.err, "nothing was checked\n");
+    const CheckRun none = Check({folder / "p", "--port", Port()});
+    EXPECT_EQ(none.code, 4);
+    EXPECT_EQ(none.err, "nothing was checked\n");
   }
 
   // Ctrl+C in the middle of a wait: what was checked, as valid JSON.
@@ -112,11 +112,8 @@ TEST_F(CheckVerb, ExitStatusSaysWhatAJobNeedsToKnow) {
   const CheckRun stopped = Check({folder / "p", "--json", "--port", Port(), "--timeout", "60000"});
   interrupter.join();
   EXPECT_EQ(stopped.code, 130);
-  EXPECT_NE(stopped.out.find("\"not-checked\": 1,"), std::string::npos) << stopped.out;
-  EXPECT_NE(stopped.out.find("\"status\": \"not-checked\", \"message\": \"not asked: the check "
-                             "was interrupted\"}\n ]}\n"),
-            std::string::npos)
-      << stopped.out;
+  const std::string end = "\"message\": \"not asked: the check was interrupted\"}\n ]}\n";
+  EXPECT_TRUE(stopped.out.ends_with(end)) << stopped.out;
 }
 
 TEST_F(CheckVerb, RefusesATableItCannotRead) {
