@@ -106,7 +106,6 @@ TEST_F(CheckVerb, ExitStatusSaysWhatAJobNeedsToKnow) {
   std::thread interrupter([] {
     for (struct sigaction now{}; sigaction(SIGINT, nullptr, &now) == 0 && now.sa_handler == SIG_DFL;)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     std::raise(SIGINT);
   });
   const CheckRun stopped = Check({folder / "p", "--json", "--port", Port(), "--timeout", "60000"});
