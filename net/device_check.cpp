@@ -185,7 +185,9 @@ std::vector<RowCheck> Checker::Run() {
       waits.push_back({device.socket, device.phase == Phase::kConnecting, false});
       nearest = std::min(nearest, device.deadline);
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(nearest - Clock::now());
+    // Rounded down: the last part of a wait is looked at without sleeping,
+    // so that a time-out ends when due, not up to a millisecond later.
+    const auto left = std::chrono::floor<std::chrono::milliseconds>(nearest - Clock::now());
     const int slice = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, kWaitSliceMs));
     const int failed = WaitForSockets(waits, slice);
     const Clock::time_point waited = Clock::now();
