@@ -13,6 +13,9 @@
 namespace fabrion {
 namespace {
 
+// The most registers one Modbus read (function 03 or 04) carries.
+constexpr int kMaxRegistersPerRead = 125;
+
 bool ReadOctets(const std::array<std::string, 4>& texts, std::array<std::uint8_t, 4>& octets) {
   for (std::size_t i = 0; i < 4; ++i) {
     const std::optional<std::int32_t> value = ParseInteger(texts[i]);
@@ -162,6 +165,10 @@ std::vector<MappingWarning> CheckMapping(const std::vector<NumberedRow>& rows,
                DottedIp(Masked(network->ip, network->subnet)) + " (subnet mask " +
                DottedIp(network->subnet) + ") and no default gateway is set.");
     }
+    if (points > kMaxRegistersPerRead && (r.DataType == 3 || r.DataType == 4))
+      warn(MappingWarningKind::kTooManyRegisters,
+           row + " asks for " + std::to_string(points) +
+               " registers in one read; Modbus reads at most 125 registers at a time.");
     if (points > 0 && r.DataType >= 1 && r.DataType <= 4)
       blocks[r.DataType - 1u].push_back({r.RtuAddress, std::min(rtuLast, kLastAddress), numbered.row});
   }

@@ -1,7 +1,8 @@
 #pragma once
 // Warnings about a translate table that saves but maps badly: two rows of
 // one data type sharing RTU addresses, ranges that run past 65535, blocks of
-// no points, devices the gateway cannot reach. They never block a save.
+// no points, register blocks too long for one read, devices the gateway
+// cannot reach. They never block a save.
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,7 @@ enum class MappingWarningKind {
   kNoPoints,            // N° Point 0
   kDeviceIsGateway,     // the device's address is the gateway's own
   kDeviceOffNetwork,    // outside the gateway's network and no default gateway
+  kTooManyRegisters,    // a register row of more points than one Modbus read carries
 };
 
 struct MappingWarning {

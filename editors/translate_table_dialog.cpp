@@ -72,7 +72,8 @@ int WarningColumn(MappingWarningKind kind) {
     case MappingWarningKind::kRtuOverlap:
     case MappingWarningKind::kRtuRangePastEnd: return kAddressRtuColumn;
     case MappingWarningKind::kTcpRangePastEnd: return kAddressTcpColumn;
-    case MappingWarningKind::kNoPoints: return kPointCountColumn;
+    case MappingWarningKind::kNoPoints:
+    case MappingWarningKind::kTooManyRegisters: return kPointCountColumn;
     case MappingWarningKind::kDeviceIsGateway:
     case MappingWarningKind::kDeviceOffNetwork: return kDeviceIpColumn;
   }
@@ -163,20 +164,28 @@ bool TFSetVar::CollectRows() {
 }
 
 void TFSetVar::CheckDevicesClick() {
+  if (!RowsToCheck()) return;
+  if (!checkDevices) {
+    // No program folder (no project restored yet): nothing is remembered.
+    const std::string ini = store_.Fields().ProgramDir.empty() ? "" : store_.IniPath();
+    checkDevices = new DeviceCheckWindow(services_, ini,
+                                         JoinPath(store_.Fields().ProjectDir, "device-check.csv"), this);
+    checkDevices->SetRowsSource([this] { return RowsToCheck(); });
+    connect(this, &QDialog::finished, checkDevices, &QDialog::reject);
+  }
+  checkDevices->show();
+  checkDevices->raise();
+  checkDevices->activateWindow();
+}
+
+std::optional<std::vector<TMyRec>> TFSetVar::RowsToCheck() {
   sga->CommitEdit();
   std::vector<TMyRec> rows;
   if (std::optional<std::string> refusal = ValidateTable(model_->Grid(), rows)) {
     services_.messages.ShowError(*refusal);
-    return;
+    return std::nullopt;
   }
-  if (!checkDevices) {
-    checkDevices = new DeviceCheckWindow(this);
-    connect(this, &QDialog::finished, checkDevices, &QDialog::reject);
-  }
-  checkDevices->CheckRows(std::move(rows));
-  checkDevices->show();
-  checkDevices->raise();
-  checkDevices->activateWindow();
+  return rows;
 }
 
 bool TFSetVar::bitbtn1Click() {

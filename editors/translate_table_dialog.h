@@ -8,6 +8,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QPointer>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,11 +49,13 @@ class TFSetVar : public QDialog {
   // OK's second pass over the grid into the working list; false after its
   // refusal was shown.
   bool CollectRows();
-  // "Check devices…": OK's checks over the grid as it stands (a refusal is
-  // shown as OK shows it and nothing is checked), then the rows OK would
-  // save read from their devices in the Check devices window. Closing this
-  // dialog stops the check.
+  // "Check devices…": opens the Check devices window when OK would take the
+  // grid; each Check there reads the rows as the grid then stands. Closing
+  // this dialog stops the check.
   void CheckDevicesClick();
+  // OK's checks over the grid as it stands and the rows OK would save; a
+  // refusal is shown as OK shows it, and nothing is returned.
+  std::optional<std::vector<TMyRec>> RowsToCheck();
 
   // The commands; each ends an open cell edit first.
   void InsertRowsClick();        // empty rows above the selection, as many as it spans

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
-#include <memory>
+#include <cstdint>
 #include <optional>
 
 #include "documents/ip_address.h"
@@ -20,24 +19,13 @@ using Clock = std::chrono::steady_clock;
 
 // The longest single wait between two looks at the stop request.
 constexpr int kWaitSliceMs = 50;
-// How often a device whose answer has begun to arrive is looked at again.
-constexpr int kPartialAnswerMs = 5;
 
 // The MBAP header before the function code: transaction, protocol and
-// length (two bytes each), unit.
+// length (two bytes each), unit. libmodbus 3.1 sends every raw request with
+// transaction 0 and reads answers only with waits of its own, so the check
+// frames its read requests itself and takes the answers by their header.
 constexpr int kHeaderLength = 7;
-
-// libmodbus sends a raw request with transaction identifier 0; with one
-// request in flight per connection, a right answer carries it back.
-constexpr int kRawTransaction = 0;
-
-struct ModbusCloser {
-  void operator()(modbus_t* context) const {
-    modbus_close(context);  // the socket handed over goes with it
-    modbus_free(context);
-  }
-};
-using ModbusContext = std::unique_ptr<modbus_t, ModbusCloser>;
+constexpr int kRequestLength = kHeaderLength + 5;
 
 enum class Phase { kConnecting, kAwaiting };
 
@@ -47,11 +35,15 @@ struct Device {
   std::vector<std::size_t> rows;  // the rows to read from it, in table order
   std::size_t next = 0;           // rows[next] is in flight, or asked next
   Phase phase = Phase::kConnecting;
-  SocketHandle connecting = kNoSocket;  // the socket until libmodbus takes it over
-  ModbusContext modbus;
-  Clock::time_point deadline;
-  int arrived = 0;   // bytes of the answer in flight that have arrived so far
-  int expected = 0;  // its length by its header, once that has arrived
+  SocketHandle socket = kNoSocket;
+  Clock::time_point deadline;  // of the connect or the request in flight
+  Clock::time_point sent;      // when the request in flight went out
+  std::vector<std::uint8_t> received;  // arrived bytes of an answer not yet whole
+  std::uint16_t transaction = 0;       // of the request in flight; rises per connection
+  int answered = 0;                    // answers taken on this connection
+  std::size_t triesRow = SIZE_MAX;     // the row the two fields below count for
+  int triesLeft = 0;                   // sends after a time-out left to it
+  bool resent = false;                 // it went again on a fresh connection
 
   bool done() const { return next >= rows.size(); }
   std::size_t line() const { return rows[next] + 1; }  // the row in flight, counted from 1
@@ -59,47 +51,34 @@ struct Device {
 
 RowCheck Failure(std::string text) { return RowCheck{RowStatus::kError, 0, {}, std::move(text)}; }
 
+int Word(const std::uint8_t* bytes, int at) { return MODBUS_GET_INT16_FROM_INT8(bytes, at); }
+
 // Not a single device: "this network" and the multicast, reserved and
 // broadcast ranges. Nothing is sent there.
 bool IsDeviceAddress(const std::array<std::uint8_t, 4>& address) {
   return address[0] != 0 && address[0] < 224;
 }
 
-// The reason of a failed libmodbus call: libmodbus leaves its own in errno;
-// on Windows a failed socket call leaves its reason with Windows Sockets.
-int FailureCode() {
-#ifdef _WIN32
-  if (errno == 0) return LastSocketError();
-#endif
-  return errno;
-}
-
-std::string FailureText(int code) {
-  return code >= MODBUS_ENOBASE ? std::string(modbus_strerror(code)) : SocketErrorText(code);
-}
-
-// The checks of one answer of the device against the request of row: the
-// header pairs it with the request (transaction, protocol, length, unit),
+// The checks of the answer at the front of the available bytes against the
+// request of row, once its transaction and protocol have paired it with the
+// request and its length field says it has arrived: the length, the unit,
 // then the function, an exception or the byte count, then the values.
-RowCheck ReadAnswer(const TMyRec& row, std::uint8_t unit, const std::uint8_t* answer, int length) {
-  const auto word = [&](int at) { return static_cast<int>(MODBUS_GET_INT16_FROM_INT8(answer, at)); };
+RowCheck ReadAnswer(const TMyRec& row, std::uint8_t unit, const std::uint8_t* answer, int available) {
   const int function = ReadFunctionOf(row.DataType);
+  const int length = 6 + Word(answer, 4);
   if (length < kHeaderLength + 2)
     return Failure("answer of " + std::to_string(length) + " bytes, too short for Modbus");
-  if (word(0) != kRawTransaction)
-    return Failure("answer to another request (transaction " + std::to_string(word(0)) + ")");
-  if (word(2) != 0)
-    return Failure("not a Modbus answer (protocol identifier " + std::to_string(word(2)) + ")");
-  if (word(4) != length - 6)
-    return Failure("the answer's length field says " + std::to_string(word(4)) +
-                   " bytes, but it has " + std::to_string(length - 6));
+  const int answered = answer[kHeaderLength];
+  const int carried = answer[kHeaderLength + 1];
+  const int natural = kHeaderLength + 2 + ((answered & 0x80) != 0 ? 0 : carried);
+  if (length != natural)
+    return Failure("the answer's length field says " + std::to_string(length - 6) +
+                   " bytes, but it has " + std::to_string(std::min(available, natural) - 6));
   if (answer[6] != unit)
     return Failure("answer from unit " + std::to_string(answer[6]) + ", not from unit " +
                    std::to_string(unit));
-  const int answered = answer[kHeaderLength];
   if (answered == (function | 0x80)) {
-    const int code = answer[kHeaderLength + 1];
-    return RowCheck{RowStatus::kException, code, {}, ExceptionName(code)};
+    return RowCheck{RowStatus::kException, carried, {}, ExceptionName(carried)};
   }
   if (answered != function)
     return Failure("answer with function " + std::to_string(answered) +
@@ -107,11 +86,9 @@ RowCheck ReadAnswer(const TMyRec& row, std::uint8_t unit, const std::uint8_t* an
   const int count = row.PointCount;
   const bool bits = function <= MODBUS_FC_READ_DISCRETE_INPUTS;
   const int expected = bits ? (count + 7) / 8 : 2 * count;
-  const int carried = answer[kHeaderLength + 1];
   if (carried != expected)
     return Failure("answer with " + std::to_string(carried) + " data bytes where " +
                    std::to_string(expected) + " were asked for");
-  // libmodbus has read exactly the byte count's bytes after it.
   const std::uint8_t* data = answer + kHeaderLength + 2;
   RowCheck result{RowStatus::kOk, 0, {}, {}};
   if (bits) {
@@ -119,8 +96,7 @@ RowCheck ReadAnswer(const TMyRec& row, std::uint8_t unit, const std::uint8_t* an
     modbus_set_bits_from_bytes(points.data(), 0, static_cast<unsigned>(count), data);
     result.values.assign(points.begin(), points.end());
   } else {
-    for (int i = 0; i < count; ++i)
-      result.values.push_back(static_cast<std::uint16_t>(MODBUS_GET_INT16_FROM_INT8(data, 2 * i)));
+    for (int i = 0; i < count; ++i) result.values.push_back(static_cast<std::uint16_t>(Word(data, 2 * i)));
   }
   return result;
 }
@@ -130,7 +106,8 @@ class Checker {
   Checker(const std::vector<TMyRec>& rows, const DeviceCheckSettings& settings,
           std::stop_token stop, const RowCheckedHook& checked)
       : rows_(rows), settings_(settings), stop_(std::move(stop)), checked_(checked),
-        timeout_(std::clamp(settings.timeoutMs, 1, kMaxCheckTimeoutMs)) {}
+        timeout_(std::clamp(settings.timeoutMs, 1, kMaxCheckTimeoutMs)),
+        retries_(std::clamp(settings.retries, 0, kMaxRetries)) {}
   ~Checker() {
     for (Device& device : devices_) Disconnect(device);
   }
@@ -141,12 +118,17 @@ class Checker {
 
  private:
   void GroupRows();
+  // The row in flight gets its own tries, once.
+  void CountTries(Device& device);
   void Connect(Device& device);
   void ConnectEnded(Device& device);
   void ConnectFailed(Device& device, int error);
   void SendNext(Device& device);
+  void Send(Device& device);
   void Receive(Device& device);
+  void TakeAnswer(Device& device);
   void Expire(Device& device);
+  void Closed(Device& device);
   void Reconnect(Device& device);
   // The row in flight ends in error. The connection may hold anything now:
   // the next row starts on a new one.
@@ -166,11 +148,15 @@ class Checker {
   const std::stop_token stop_;
   const RowCheckedHook& checked_;
   const std::chrono::milliseconds timeout_;
+  const int retries_;
   std::vector<RowCheck> results_;
   std::vector<Device> devices_;
 };
 
 std::vector<RowCheck> Checker::Run() {
+  const Clock::time_point deadline =
+      settings_.deadlineMs > 0 ? Clock::now() + std::chrono::milliseconds(settings_.deadlineMs)
+                               : Clock::time_point::max();
   results_.assign(rows_.size(), RowCheck{});
   GroupRows();
   std::optional<SocketLayer> layer;
@@ -191,43 +177,39 @@ std::vector<RowCheck> Checker::Run() {
     }
     if (active.empty()) break;
 
-    // One wait over every device's socket, until the nearest deadline. A
-    // socket with part of an answer stays readable: it is left out of the
-    // wait and looked at again shortly.
+    // One wait over every device's socket, until the nearest deadline.
     std::vector<SocketWait> waits;
-    Clock::time_point nearest = Clock::time_point::max();
-    int longest = kWaitSliceMs;
+    Clock::time_point nearest = deadline;
     for (std::size_t index : active) {
       const Device& device = devices_[index];
-      const bool connecting = device.phase == Phase::kConnecting;
-      SocketHandle socket = connecting ? device.connecting : modbus_get_socket(device.modbus.get());
-      if (device.arrived > 0) {
-        socket = kNoSocket;
-        longest = kPartialAnswerMs;
-      }
-      waits.push_back({socket, connecting, false});
+      waits.push_back({device.socket, device.phase == Phase::kConnecting, false});
       nearest = std::min(nearest, device.deadline);
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(nearest - Clock::now());
-    const int slice = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, longest));
+    // Rounded down: the last part of a wait is looked at without sleeping,
+    // so that a time-out ends when due, not up to a millisecond later.
+    const auto left = std::chrono::floor<std::chrono::milliseconds>(nearest - Clock::now());
+    const int slice = static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, kWaitSliceMs));
     const int failed = WaitForSockets(waits, slice);
     const Clock::time_point waited = Clock::now();
     if (stop_.stop_requested()) break;
+    if (waited >= deadline) {
+      const std::string text = "not asked: the check's deadline passed";
+      for (Device& device : devices_) EndDevice(device, RowStatus::kNotChecked, text, text);
+      break;
+    }
     for (std::size_t i = 0; i < active.size(); ++i) {
       Device& device = devices_[active[i]];
       if (failed != 0) {
         const std::string text = "cannot wait for the device: " + SocketErrorText(failed);
         EndDevice(device, RowStatus::kError, text, text);
-      } else if (waits[i].ready || device.arrived > 0) {
+      } else if (waits[i].ready) {
         if (device.phase == Phase::kConnecting)
           ConnectEnded(device);
         else
           Receive(device);
-        // An answer still incomplete at its deadline ends as no answer does.
-        if (!device.done() && device.arrived > 0 && waited >= device.deadline) Expire(device);
-      } else if (waited >= device.deadline) {
-        Expire(device);
       }
+      // An answer still incomplete at its deadline ends as no answer does.
+      if (!device.done() && waited >= device.deadline) Expire(device);
     }
     std::erase_if(active, [&](std::size_t index) { return devices_[index].done(); });
   }
@@ -252,15 +234,23 @@ void Checker::GroupRows() {
   }
 }
 
+void Checker::CountTries(Device& device) {
+  if (device.triesRow == device.next) return;
+  device.triesRow = device.next;
+  device.triesLeft = retries_;
+  device.resent = false;
+}
+
 void Checker::Connect(Device& device) {
   if (!IsDeviceAddress(device.address)) {
     const std::string text = DottedIp(device.address) + " is not the address of a device";
     EndDevice(device, RowStatus::kError, text, text);
     return;
   }
+  CountTries(device);
   int error = 0;
-  device.connecting = StartConnect(device.address, settings_.port, error);
-  if (device.connecting == kNoSocket) {
+  device.socket = StartConnect(device.address, settings_.port, error);
+  if (device.socket == kNoSocket) {
     ConnectFailed(device, error);
     return;
   }
@@ -269,23 +259,11 @@ void Checker::Connect(Device& device) {
 }
 
 void Checker::ConnectEnded(Device& device) {
-  const int error = ConnectOutcome(device.connecting);
+  const int error = ConnectOutcome(device.socket);
   if (error != 0) {
     ConnectFailed(device, error);
     return;
   }
-  modbus_t* context = modbus_new_tcp(DottedIp(device.address).c_str(), settings_.port);
-  if (context == nullptr) {
-    const std::string text = "cannot set up Modbus: " + FailureText(FailureCode());
-    EndDevice(device, RowStatus::kError, text, text);
-    return;
-  }
-  device.modbus.reset(context);
-  modbus_set_socket(context, device.connecting);
-  device.connecting = kNoSocket;
-  // No separate limit between the bytes of an answer: the whole answer has
-  // to arrive within the request's time-out.
-  modbus_set_byte_timeout(context, 0, 0);
   SendNext(device);
 }
 
@@ -301,8 +279,18 @@ void Checker::SendNext(Device& device) {
     Disconnect(device);
     return;
   }
+  CountTries(device);
+  Send(device);
+}
+
+void Checker::Send(Device& device) {
   const TMyRec& row = rows_[device.rows[device.next]];
-  const std::uint8_t request[] = {
+  const std::uint16_t transaction = ++device.transaction;
+  const std::uint8_t request[kRequestLength] = {
+      static_cast<std::uint8_t>(transaction >> 8),
+      static_cast<std::uint8_t>(transaction & 0xFF),
+      0, 0,  // the Modbus protocol
+      0, kRequestLength - 6,
       settings_.unit,
       static_cast<std::uint8_t>(ReadFunctionOf(row.DataType)),
       static_cast<std::uint8_t>(row.TcpAddress >> 8),
@@ -310,83 +298,105 @@ void Checker::SendNext(Device& device) {
       0,
       row.PointCount,
   };
-  errno = 0;
-  if (modbus_send_raw_request(device.modbus.get(), request, sizeof request) == -1) {
-    const int error = FailureCode();
+  int error = 0;
+  if (!SendSocket(device.socket, request, kRequestLength, error)) {
     if (MeansConnectionClosed(error)) {
-      EndClosed(device);
+      Closed(device);
     } else {
-      const std::string text = "cannot send the request: " + FailureText(error);
+      const std::string text = "cannot send the request: " + SocketErrorText(error);
       EndDevice(device, RowStatus::kError, text, text);
     }
     return;
   }
   device.phase = Phase::kAwaiting;
-  device.deadline = Clock::now() + timeout_;
-  device.arrived = 0;
-  device.expected = 0;
+  device.sent = Clock::now();
+  device.deadline = device.sent + timeout_;
 }
 
 void Checker::Receive(Device& device) {
-  // libmodbus reads an answer with waits of its own: it is handed the
-  // answer only once all of it, as long as its header says, has arrived,
-  // so that no device holds the others up and a stop ends every wait.
-  std::uint8_t answer[MODBUS_TCP_MAX_ADU_LENGTH];
+  std::uint8_t chunk[MODBUS_TCP_MAX_ADU_LENGTH];
   int error = 0;
-  const int waiting = PeekSocket(modbus_get_socket(device.modbus.get()), answer, sizeof answer, error);
-  if (waiting == 0 || (waiting < 0 && MeansConnectionClosed(error))) {
-    EndClosed(device);
-    return;
-  }
-  if (waiting < 0) {
+  const int got = ReceiveSocket(device.socket, chunk, sizeof chunk, error);
+  if (got == 0 || (got < 0 && MeansConnectionClosed(error))) {
+    Closed(device);
+  } else if (got < 0) {
     if (error != 0) EndRowAndReconnect(device, "cannot read the answer: " + SocketErrorText(error));
-    return;
+  } else {
+    device.received.insert(device.received.end(), chunk, chunk + got);
+    TakeAnswer(device);
   }
-  device.arrived = waiting;
-  if (waiting < kHeaderLength) return;  // the rest is on its way
-  const int length = 6 + static_cast<int>(MODBUS_GET_INT16_FROM_INT8(answer, 4));
-  device.expected = length;
-  const std::string lengthField = "the answer's length field says " + std::to_string(length - 6) + " bytes";
-  if (length > MODBUS_TCP_MAX_ADU_LENGTH) {
-    EndRowAndReconnect(device, lengthField + ", more than a Modbus TCP frame holds");
-    return;
-  }
-  if (waiting < length) return;  // the rest is on its way
+}
 
-  modbus_set_response_timeout(device.modbus.get(), 0, 1000);  // all there: no wait
-  errno = 0;
-  const int read = modbus_receive_confirmation(device.modbus.get(), answer);
-  if (read == -1) {
-    error = FailureCode();
-    EndRowAndReconnect(device, error == ETIMEDOUT || error == EMBBADDATA
-                                   ? lengthField + ", which does not fit its function"
-                                   : "cannot read the answer: " + FailureText(error));
-    return;
+void Checker::TakeAnswer(Device& device) {
+  std::vector<std::uint8_t>& in = device.received;
+  for (;;) {
+    const int available = static_cast<int>(in.size());
+    if (available >= 4 && Word(in.data(), 2) != 0) {
+      EndRowAndReconnect(device, "not a Modbus TCP answer");
+      return;
+    }
+    if (available < 6) return;  // the rest is on its way
+    const int length = 6 + Word(in.data(), 4);
+    if (length > MODBUS_TCP_MAX_ADU_LENGTH) {
+      EndRowAndReconnect(device, "the answer's length field says " + std::to_string(length - 6) +
+                                     " bytes, more than a Modbus TCP frame holds");
+      return;
+    }
+    if (available < length) return;
+    // An answer to an earlier request (repeated, or late after a time-out)
+    // is dropped, and the wait goes on.
+    if (Word(in.data(), 0) == device.transaction) break;
+    in.erase(in.begin(), in.begin() + length);
   }
-  RowCheck result = ReadAnswer(rows_[device.rows[device.next]], settings_.unit, answer, read);
+  RowCheck result = ReadAnswer(rows_[device.rows[device.next]], settings_.unit, in.data(),
+                               static_cast<int>(in.size()));
+  in.clear();  // what came after the answer belongs to no request
   if (result.status == RowStatus::kError) {
     EndRowAndReconnect(device, std::move(result.message));
     return;
   }
+  result.responseMs = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - device.sent).count());
+  ++device.answered;
   Report(device.rows[device.next++], std::move(result));
   SendNext(device);
 }
 
 void Checker::Expire(Device& device) {
-  if (device.phase == Phase::kConnecting) {
+  const bool connecting = device.phase == Phase::kConnecting;
+  if (device.triesLeft > 0) {
+    --device.triesLeft;
+    if (connecting)
+      Reconnect(device);
+    else
+      Send(device);  // a new transaction: a late answer to the last one is dropped
+    return;
+  }
+  if (connecting) {
     const std::string text = "no connection " + WithinTimeOut();
     EndDevice(device, RowStatus::kNoConnection, text, text);
-  } else {
-    std::string text = "no answer " + WithinTimeOut();
-    if (device.arrived > 0) {
-      text = "no complete answer " + WithinTimeOut() + " (" + std::to_string(device.arrived) +
-             (device.expected > 0 ? " of " + std::to_string(device.expected) : std::string()) +
-             " bytes)";
-    }
-    EndDevice(device, RowStatus::kTimeOut, text,
-              "not asked: no answer to row " + std::to_string(device.line()) + " " +
-                  WithinTimeOut());
+    return;
   }
+  std::string text = "no answer " + WithinTimeOut();
+  if (const std::size_t arrived = device.received.size(); arrived > 0) {
+    const std::string expected =
+        arrived >= 6 ? " of " + std::to_string(6 + Word(device.received.data(), 4)) : "";
+    text = "no complete answer " + WithinTimeOut() + " (" + std::to_string(arrived) + expected +
+           " bytes)";
+  }
+  EndDevice(device, RowStatus::kTimeOut, text,
+            "not asked: no answer to row " + std::to_string(device.line()) + " " + WithinTimeOut());
+}
+
+void Checker::Closed(Device& device) {
+  // Many gateways and small devices close the connection after each answer:
+  // a row that found its reused connection closed goes again on a new one.
+  if (device.answered > 0 && device.received.empty() && !device.resent) {
+    device.resent = true;
+    Reconnect(device);
+    return;
+  }
+  EndClosed(device);
 }
 
 void Checker::Reconnect(Device& device) {
@@ -412,9 +422,11 @@ void Checker::EndDevice(Device& device, RowStatus status, const std::string& cur
 }
 
 void Checker::Disconnect(Device& device) {
-  CloseSocket(device.connecting);
-  device.connecting = kNoSocket;
-  device.modbus.reset();
+  CloseSocket(device.socket);
+  device.socket = kNoSocket;
+  device.received.clear();
+  device.transaction = 0;
+  device.answered = 0;
 }
 
 void Checker::Report(std::size_t index, RowCheck result) {
@@ -454,13 +466,18 @@ std::string_view RowStatusName(RowStatus status) {
 }
 
 std::string ExceptionName(int code) {
-  // libmodbus names the codes of the Modbus application protocol; its other
-  // error numbers follow them and must not lend their names.
-  const bool named = (code >= MODBUS_EXCEPTION_ILLEGAL_FUNCTION &&
-                      code <= MODBUS_EXCEPTION_MEMORY_PARITY) ||
-                     code == MODBUS_EXCEPTION_GATEWAY_PATH ||
-                     code == MODBUS_EXCEPTION_GATEWAY_TARGET;
-  return named ? std::string(modbus_strerror(MODBUS_ENOBASE + code)) : "unknown exception";
+  switch (code) {
+    case 0x01: return "Illegal Function";
+    case 0x02: return "Illegal Data Address";
+    case 0x03: return "Illegal Data Value";
+    case 0x04: return "Server Device Failure";
+    case 0x05: return "Acknowledge";
+    case 0x06: return "Server Device Busy";
+    case 0x08: return "Memory Parity Error";
+    case 0x0A: return "Gateway Path Unavailable";
+    case 0x0B: return "Gateway Target Device Failed to Respond";
+    default: return "exception " + std::to_string(code);
+  }
 }
 
 std::string FirstValues(const RowCheck& result, std::size_t shown) {
@@ -475,9 +492,9 @@ std::string FirstValues(const RowCheck& result, std::size_t shown) {
 }
 
 std::string RowReason(const RowCheck& result) {
-  if (result.status == RowStatus::kException)
-    return "exception " + std::to_string(result.exception) + " (" + result.message + ")";
-  return result.message;
+  if (result.status != RowStatus::kException) return result.message;
+  const std::string code = "exception " + std::to_string(result.exception);
+  return result.message == code ? code : code + " (" + result.message + ")";
 }
 
 }  // namespace fabrion

@@ -4,9 +4,11 @@
 // table names. It only reads; nothing is ever written to a device.
 //
 // One connection per device, reused for its rows, one request in flight on
-// it; at most kMaxDevicesAtOnce devices at once, all on the calling thread.
-// A device that cannot be connected or does not answer costs one wait: its
-// other rows get the same status without being asked.
+// it, each request with a transaction of its own; at most kMaxDevicesAtOnce
+// devices at once, all on the calling thread. A request that times out goes
+// again (retries); a device that cannot be connected or does not answer
+// then costs those waits once: its other rows get the same status without
+// being asked.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -25,15 +27,19 @@ inline constexpr std::uint8_t kDefaultUnit = 255;
 inline constexpr int kDefaultCheckTimeoutMs = 1000;
 inline constexpr int kMaxCheckTimeoutMs = 60000;
 inline constexpr int kMaxDevicesAtOnce = 8;
+inline constexpr int kDefaultRetries = 1;
+inline constexpr int kMaxRetries = 5;
 
 struct DeviceCheckSettings {
   std::uint16_t port = kDefaultModbusPort;  // the Modbus TCP port of every device
   std::uint8_t unit = kDefaultUnit;         // the unit identifier sent with every request
   int timeoutMs = kDefaultCheckTimeoutMs;   // per connection and per request, 1 to 60000
+  int retries = kDefaultRetries;            // tries after a time-out, 0 to 5
+  int deadlineMs = 0;                       // for the whole check; 0 for none
 };
 
 enum class RowStatus {
-  kNotChecked,    // the check was stopped before the row
+  kNotChecked,    // the check was stopped, or its deadline passed, before the row
   kOk,            // values hold the points read
   kException,     // the device refused: exception holds its code, message its name
   kNoConnection,  // refused or unreachable, or no connection within the time-out
@@ -47,6 +53,7 @@ struct RowCheck {
   int exception = 0;
   std::vector<std::uint16_t> values;  // 0 or 1 for coils and inputs, the registers as read
   std::string message;                // why, for every status but ok and skipped
+  int responseMs = -1;                // from request to answer; -1 without an answer
 
   bool operator==(const RowCheck&) const = default;
 };
@@ -57,7 +64,8 @@ using RowCheckedHook = std::function<void(std::size_t index, const RowCheck& res
 
 // Reads every row from its device and returns one result per row, in table
 // order. A stop request ends every wait within about 50 ms; the rows not yet
-// done stay kNotChecked. Never throws: a failure becomes the rows' status.
+// done stay kNotChecked. Past the settings' deadline the rows not done are
+// kNotChecked with the reason. Never throws: a failure becomes the rows' status.
 std::vector<RowCheck> CheckDevices(const std::vector<TMyRec>& rows,
                                    const DeviceCheckSettings& settings,
                                    std::stop_token stop = {},
@@ -71,14 +79,14 @@ int ReadFunctionOf(std::uint8_t dataType);
 // "not-checked" for a row the check did not reach.
 std::string_view RowStatusName(RowStatus status);
 
-// The name of a Modbus exception code as libmodbus gives it ("Illegal data
-// address" for 2), "unknown exception" for codes it does not name.
+// The name of a Modbus exception code in the protocol's words ("Illegal Data
+// Address" for 2), "exception N" for codes it does not name.
 std::string ExceptionName(int code);
 
 // The first values, blank-separated, with " …" when more were read.
 std::string FirstValues(const RowCheck& result, std::size_t shown);
 
-// The reason in words: "exception 2 (Illegal data address)" or the message.
+// The reason in words: "exception 2 (Illegal Data Address)" or the message.
 std::string RowReason(const RowCheck& result);
 
 }  // namespace fabrion

@@ -1,5 +1,9 @@
 #include "net/device_check_window.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,7 +14,14 @@
 #include <QVBoxLayout>
 
 #include "documents/data_types.h"
+#include "documents/integer_rule.h"
 #include "documents/ip_address.h"
+#include "documents/translate_csv.h"
+#include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/file_chooser.h"
+#include "platform/message_boxes.h"
+#include "platform/profile_file.h"
 #include "platform/qt/look.h"
 
 namespace fabrion {
@@ -19,9 +30,13 @@ namespace {
 constexpr int kWindowWidth = 980;
 constexpr int kWindowHeight = 480;
 constexpr std::size_t kValuesShown = 8;
-constexpr int kColumnWidths[DeviceCheckWindow::kColumnCount] = {44, 110, 96, 80, 60, 92, 270, 200};
+constexpr int kColumnWidths[DeviceCheckWindow::kColumnCount] = {44, 110, 96, 80, 60, 92, 230, 64, 200};
 const char* const kCaptions[DeviceCheckWindow::kColumnCount] = {
-    "N\xC2\xB0", "Data Type", "Device", "Address TCP", "N\xC2\xB0 Point", "Status", "Values", "Reason"};
+    "N\xC2\xB0", "Data Type", "Device", "Address TCP", "N\xC2\xB0 Point",
+    "Status", "Values", "Time (ms)", "Reason"};
+
+// Where Fabrion.ini remembers the fields.
+constexpr const char* kIniSection = "checkdevices";
 
 // The status as the list shows it, and the colour of its cell.
 struct StatusLook {
@@ -57,6 +72,38 @@ QLabel* MakeCaption(const char* text, QWidget* buddy, QWidget* parent) {
   return caption;
 }
 
+// A value as form shows it; coils and inputs (bits) as read.
+QString ValueText(std::uint16_t value, bool bits, DeviceCheckWindow::ValueForm form) {
+  if (bits || form == DeviceCheckWindow::kUnsigned) return QString::number(value);
+  if (form == DeviceCheckWindow::kSigned) return QString::number(static_cast<std::int16_t>(value));
+  return QString("0x%1").arg(value, 4, 16, QChar('0')).toUpper().replace("0X", "0x");
+}
+
+// The first shown values, blank-separated, with " …" when more were read.
+QString ValuesText(const RowCheck& result, bool bits, DeviceCheckWindow::ValueForm form,
+                   std::size_t shown) {
+  QStringList texts;
+  for (std::size_t i = 0; i < std::min(shown, result.values.size()); ++i)
+    texts << ValueText(result.values[i], bits, form);
+  if (result.values.size() > shown) texts << QString::fromUtf8("\xE2\x80\xA6");
+  return texts.join(' ');
+}
+
+QString ReasonText(const RowCheck& result) {
+  return QString::fromStdString(result.status == RowStatus::kSkipped ? "N\xC2\xB0 Point 0"
+                                                                     : RowReason(result));
+}
+
+QStringList Captions() { return QStringList(std::begin(kCaptions), std::end(kCaptions)); }
+
+// One line of the exported file: comma-separated, quoted as RFC 4180 says.
+std::string CsvLine(const QStringList& cells) {
+  std::string line;
+  for (qsizetype i = 0; i < cells.size(); ++i)
+    line += (i > 0 ? "," : "") + QuoteCell(cells[i].toStdString(), ',');
+  return line + "\r\n";
+}
+
 QTableWidgetItem* Cell(const QString& text) {
   auto* item = new QTableWidgetItem(text);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -71,7 +118,7 @@ QTableWidget* MakeResultList(QWidget* parent) {
     list->setHorizontalHeaderItem(column, new QTableWidgetItem(kCaptions[column]));
     list->setColumnWidth(column, kColumnWidths[column]);
   }
-  list->horizontalHeader()->setStretchLastSection(true);
+  list->horizontalHeader()->setSectionResizeMode(DeviceCheckWindow::kReasonColumn, QHeaderView::Stretch);
   list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   list->verticalHeader()->hide();
   list->verticalHeader()->setDefaultSectionSize(20);
@@ -83,7 +130,10 @@ QTableWidget* MakeResultList(QWidget* parent) {
 
 }  // namespace
 
-DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
+DeviceCheckWindow::DeviceCheckWindow(const Services& services, std::string iniPath,
+                                     std::string exportPath, QWidget* parent)
+    : QDialog(parent), services_(services), iniPath_(std::move(iniPath)),
+      exportPath_(std::move(exportPath)) {
   setObjectName("DeviceCheckWindow");
   setWindowTitle("Check devices");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -98,8 +148,12 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   TimeOutField = MakeField(1, kMaxCheckTimeoutMs, kDefaultCheckTimeoutMs, "TimeOutField", this);
   TimeOutField->setSuffix(" ms");
   TimeOutField->setSingleStep(100);
+  RetriesField = MakeField(0, kMaxRetries, kDefaultRetries, "RetriesField", this);
   CheckButton = qt::MakeFlatButton("&Check", QStyle::SP_BrowserReload, this);
   CheckButton->setObjectName("CheckButton");
+  ValuesForm = new QComboBox(this);
+  ValuesForm->setObjectName("ValuesForm");
+  ValuesForm->addItems({"unsigned", "signed", "hexadecimal"});
 
   auto* fields = new QHBoxLayout;
   fields->addWidget(MakeCaption("&Port:", PortField, this));
@@ -111,10 +165,19 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   fields->addWidget(MakeCaption("&Time-out:", TimeOutField, this));
   fields->addWidget(TimeOutField);
   fields->addSpacing(12);
+  fields->addWidget(MakeCaption("&Retries:", RetriesField, this));
+  fields->addWidget(RetriesField);
+  fields->addSpacing(12);
   fields->addWidget(CheckButton);
   fields->addStretch(1);
+  fields->addWidget(MakeCaption("&Values:", ValuesForm, this));
+  fields->addWidget(ValuesForm);
 
   ResultList = MakeResultList(this);
+  auto* copy = new QAction(ResultList);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  ResultList->addAction(copy);
 
   Progress = new QProgressBar(this);
   Progress->setObjectName("Progress");
@@ -123,6 +186,10 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   Summary = new QLabel(this);
   Summary->setObjectName("Summary");
   Summary->setTextFormat(Qt::PlainText);
+  Elapsed = new QLabel(this);
+  Elapsed->setObjectName("Elapsed");
+  ExportButton = qt::MakeFlatButton("&Export\xE2\x80\xA6", QStyle::SP_DialogSaveButton, this);
+  ExportButton->setObjectName("ExportButton");
   CancelButton = qt::MakeFlatButton("C&ancel", QStyle::SP_DialogCancelButton, this);
   CancelButton->setObjectName("CancelButton");
   CancelButton->setEnabled(false);
@@ -132,6 +199,8 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   auto* bar = new QHBoxLayout;
   bar->addWidget(Progress);
   bar->addWidget(Summary, 1);
+  bar->addWidget(Elapsed);
+  bar->addWidget(ExportButton);
   bar->addWidget(CancelButton);
   bar->addWidget(CloseButton);
 
@@ -140,17 +209,29 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
   layout->addWidget(ResultList, 1);
   layout->addLayout(bar);
 
-  // Enter in a field checks again; the other buttons act only when pressed.
-  for (QPushButton* button : {CheckButton, CancelButton, CloseButton}) button->setAutoDefault(false);
+  // Enter in a field checks; the other buttons act only when pressed.
+  for (QPushButton* button : {CheckButton, ExportButton, CancelButton, CloseButton})
+    button->setAutoDefault(false);
   CheckButton->setDefault(true);
   setTabOrder(PortField, UnitField);
   setTabOrder(UnitField, TimeOutField);
-  setTabOrder(TimeOutField, CheckButton);
-  setTabOrder(CheckButton, ResultList);
-  setTabOrder(ResultList, CancelButton);
+  setTabOrder(TimeOutField, RetriesField);
+  setTabOrder(RetriesField, CheckButton);
+  setTabOrder(CheckButton, ValuesForm);
+  setTabOrder(ValuesForm, ResultList);
+  setTabOrder(ResultList, ExportButton);
+  setTabOrder(ExportButton, CancelButton);
   setTabOrder(CancelButton, CloseButton);
 
+  LoadFields();
+  ticker_.setInterval(100);
+  connect(&ticker_, &QTimer::timeout, this, &DeviceCheckWindow::ShowElapsed);
+  connect(copy, &QAction::triggered, this, &DeviceCheckWindow::CopyResults);
+  connect(ValuesForm, &QComboBox::currentIndexChanged, this, [this] {
+    for (int i = 0; i < static_cast<int>(results_.size()); ++i) ShowValues(i);
+  });
   connect(CheckButton, &QPushButton::clicked, this, &DeviceCheckWindow::StartCheck);
+  connect(ExportButton, &QPushButton::clicked, this, &DeviceCheckWindow::ExportResults);
   connect(CancelButton, &QPushButton::clicked, this, &DeviceCheckWindow::CancelCheck);
   connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
   connect(this, &DeviceCheckWindow::RowChecked, this, &DeviceCheckWindow::ShowRow,
@@ -161,9 +242,13 @@ DeviceCheckWindow::DeviceCheckWindow(QWidget* parent) : QDialog(parent) {
 
 DeviceCheckWindow::~DeviceCheckWindow() { StopWorker(); }
 
-void DeviceCheckWindow::CheckRows(std::vector<TMyRec> rows) {
+void DeviceCheckWindow::StartCheck() {
   StopWorker();
-  rows_ = std::move(rows);
+  std::optional<std::vector<TMyRec>> rows = source_ ? source_() : std::nullopt;
+  if (!rows) return;
+  SaveFields();
+  rows_ = std::move(*rows);
+  results_.assign(rows_.size(), RowCheck{});
   ResultList->clearContents();
   ResultList->setRowCount(static_cast<int>(rows_.size()));
   for (int i = 0; i < static_cast<int>(rows_.size()); ++i) {
@@ -174,13 +259,10 @@ void DeviceCheckWindow::CheckRows(std::vector<TMyRec> rows) {
     ResultList->setItem(i, kDeviceColumn, Cell(QString::fromStdString(DottedIp(row.DeviceIp))));
     ResultList->setItem(i, kAddressColumn, Cell(QString::number(row.TcpAddress)));
     ResultList->setItem(i, kCountColumn, Cell(QString::number(row.PointCount)));
-    for (int column : {kStatusColumn, kValuesColumn, kReasonColumn}) ResultList->setItem(i, column, Cell({}));
+    for (int column : {kStatusColumn, kValuesColumn, kTimeColumn, kReasonColumn})
+      ResultList->setItem(i, column, Cell({}));
   }
-  StartCheck();
-}
 
-void DeviceCheckWindow::StartCheck() {
-  StopWorker();
   ++run_;
   done_ = 0;
   counts_ = {};
@@ -191,10 +273,13 @@ void DeviceCheckWindow::StartCheck() {
   Progress->setValue(0);
   CancelButton->setEnabled(true);
   ShowProgress();
+  clock_.start();
+  ticker_.start();
+  ShowElapsed();
 
   const DeviceCheckSettings settings{static_cast<std::uint16_t>(PortField->value()),
                                      static_cast<std::uint8_t>(UnitField->value()),
-                                     TimeOutField->value()};
+                                     TimeOutField->value(), RetriesField->value()};
   worker_ = std::jthread([this, run = run_, settings, rows = rows_](std::stop_token stop) {
     CheckDevices(rows, settings, stop, [&](std::size_t index, const RowCheck& result) {
       emit RowChecked(run, static_cast<int>(index), result);
@@ -214,17 +299,16 @@ void DeviceCheckWindow::done(int result) {
 
 void DeviceCheckWindow::ShowRow(int run, int index, const RowCheck& result) {
   if (run != run_ || index < 0 || index >= ResultList->rowCount()) return;
+  results_[static_cast<std::size_t>(index)] = result;
   const StatusLook look = LookOf(result.status);
   QTableWidgetItem* status = ResultList->item(index, kStatusColumn);
   status->setText(look.text);
   status->setBackground(look.colour);
-  QTableWidgetItem* values = ResultList->item(index, kValuesColumn);
-  values->setText(QString::fromStdString(FirstValues(result, kValuesShown)));
-  values->setToolTip(QString::fromStdString(FirstValues(result, result.values.size())));
-  const std::string reason =
-      result.status == RowStatus::kSkipped ? "N\xC2\xB0 Point 0" : RowReason(result);
-  ResultList->item(index, kReasonColumn)->setText(QString::fromStdString(reason));
-  ResultList->item(index, kReasonColumn)->setToolTip(QString::fromStdString(reason));
+  ShowValues(index);
+  ResultList->item(index, kTimeColumn)->setText(result.responseMs >= 0 ? QString::number(result.responseMs) : QString());
+  const QString reason = ReasonText(result);
+  ResultList->item(index, kReasonColumn)->setText(reason);
+  ResultList->item(index, kReasonColumn)->setToolTip(reason);
   if (result.status == RowStatus::kNotChecked) return;
   ++done_;
   ++counts_[static_cast<std::size_t>(result.status)];
@@ -232,10 +316,21 @@ void DeviceCheckWindow::ShowRow(int run, int index, const RowCheck& result) {
   ShowProgress();
 }
 
+void DeviceCheckWindow::ShowValues(int index) {
+  const RowCheck& result = results_[static_cast<std::size_t>(index)];
+  const bool bits = ReadFunctionOf(rows_[static_cast<std::size_t>(index)].DataType) <= 2;
+  const auto form = static_cast<ValueForm>(ValuesForm->currentIndex());
+  QTableWidgetItem* values = ResultList->item(index, kValuesColumn);
+  values->setText(ValuesText(result, bits, form, kValuesShown));
+  values->setToolTip(ValuesText(result, bits, form, result.values.size()));
+}
+
 void DeviceCheckWindow::EndCheck(int run) {
   if (run != run_) return;
   if (worker_.joinable()) worker_.join();  // it has sent its last result
   checking_ = false;
+  ticker_.stop();
+  ShowElapsed();
   CancelButton->setEnabled(false);
   ShowProgress();
 }
@@ -247,6 +342,8 @@ void DeviceCheckWindow::StopWorker() {
   }
   if (checking_) {
     checking_ = false;
+    ticker_.stop();
+    ShowElapsed();
     CancelButton->setEnabled(false);
     ShowProgress();
   }
@@ -263,7 +360,8 @@ void DeviceCheckWindow::ShowProgress() {
     text = QString("%1 rows").arg(total);
     const char* separator = ": ";
     for (RowStatus status : {RowStatus::kOk, RowStatus::kException, RowStatus::kNoConnection,
-                             RowStatus::kTimeOut, RowStatus::kError, RowStatus::kSkipped}) {
+                             RowStatus::kTimeOut, RowStatus::kError, RowStatus::kSkipped,
+                             RowStatus::kNotChecked}) {
       if (const int count = counts_[static_cast<std::size_t>(status)]) {
         text += QString("%1%2 %3").arg(separator).arg(count).arg(LookOf(status).text);
         separator = ", ";
@@ -271,6 +369,63 @@ void DeviceCheckWindow::ShowProgress() {
     }
   }
   Summary->setText(text);
+}
+
+void DeviceCheckWindow::ShowElapsed() {
+  Elapsed->setText(QString("%1 s").arg(static_cast<double>(clock_.elapsed()) / 1000.0, 0, 'f', 1));
+}
+
+std::vector<std::pair<QSpinBox*, const char*>> DeviceCheckWindow::RememberedFields() const {
+  return {{PortField, "port"}, {UnitField, "unit"}, {TimeOutField, "timeout"}, {RetriesField, "retries"}};
+}
+
+void DeviceCheckWindow::LoadFields() {
+  if (iniPath_.empty()) return;
+  for (const auto& [field, key] : RememberedFields()) {
+    const std::optional<std::int32_t> value = ParseInteger(ReadProfileString(iniPath_, kIniSection, key));
+    if (value && *value >= field->minimum() && *value <= field->maximum()) field->setValue(*value);
+  }
+}
+
+void DeviceCheckWindow::SaveFields() {
+  if (iniPath_.empty()) return;
+  try {
+    for (const auto& [field, key] : RememberedFields())
+      WriteProfileString(iniPath_, kIniSection, key, std::to_string(field->value()));
+  } catch (const Error&) {
+    // Only a convenience: the check runs with the fields as they are.
+  }
+}
+
+QStringList DeviceCheckWindow::RowTexts(int index) const {
+  QStringList texts;
+  for (int column = 0; column < kColumnCount; ++column) texts << ResultList->item(index, column)->text();
+  texts[kValuesColumn] = ResultList->item(index, kValuesColumn)->toolTip();  // every value
+  return texts;
+}
+
+void DeviceCheckWindow::CopyResults() {
+  QList<int> rows;
+  for (const QModelIndex& index : ResultList->selectionModel()->selectedRows()) rows << index.row();
+  if (rows.isEmpty())
+    for (int i = 0; i < ResultList->rowCount(); ++i) rows << i;
+  std::sort(rows.begin(), rows.end());
+  QString text = Captions().join('\t') + '\n';
+  for (int row : rows) text += RowTexts(row).join('\t') + '\n';
+  QApplication::clipboard()->setText(text);
+}
+
+void DeviceCheckWindow::ExportResults() {
+  const std::optional<std::string> path =
+      services_.files.ChooseFileToSave("Export", exportPath_, "CSV (*.csv)");
+  if (!path) return;
+  std::string csv = "\xEF\xBB\xBF" + CsvLine(Captions());
+  for (int i = 0; i < ResultList->rowCount(); ++i) csv += CsvLine(RowTexts(i));
+  try {
+    WriteFileAtomically(*path, csv);
+  } catch (const Error& error) {
+    services_.messages.ShowGeneralError(error.what());
+  }
 }
 
 }  // namespace fabrion

@@ -14,7 +14,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -96,7 +95,6 @@ SocketHandle StartConnect(const std::array<std::uint8_t, 4>& address, std::uint1
     return kNoSocket;
   }
   error = 0;
-  // libmodbus keeps the socket in an int, as Windows handles fit.
   return static_cast<SocketHandle>(s);
 }
 
@@ -113,11 +111,18 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) closesocket(static_cast<SOCKET>(socket));
 }
 
-int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
-  const int got = recv(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), size, MSG_PEEK);
+int ReceiveSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
+  const int got = recv(static_cast<SOCKET>(socket), reinterpret_cast<char*>(buffer), size, 0);
   if (got >= 0) return got;
   error = WSAGetLastError() == WSAEWOULDBLOCK ? 0 : WSAGetLastError();
   return -1;
+}
+
+bool SendSocket(SocketHandle socket, const std::uint8_t* bytes, int size, int& error) {
+  const int sent = send(static_cast<SOCKET>(socket), reinterpret_cast<const char*>(bytes), size, 0);
+  if (sent == size) return true;
+  error = sent < 0 ? WSAGetLastError() : WSAEWOULDBLOCK;
+  return false;
 }
 
 // select, not WSAPoll: WSAPoll misses failed connects on older Windows.
@@ -180,13 +185,6 @@ SocketHandle StartConnect(const std::array<std::uint8_t, 4>& address, std::uint1
     error = errno;
     return kNoSocket;
   }
-  // libmodbus waits for an answer with select(), which takes only
-  // descriptors below FD_SETSIZE.
-  if (s >= FD_SETSIZE) {
-    close(s);
-    error = EMFILE;
-    return kNoSocket;
-  }
   const int on = 1;
   const int flags = fcntl(s, F_GETFL, 0);
   bool prepared = flags != -1 && fcntl(s, F_SETFL, flags | O_NONBLOCK) != -1 &&
@@ -223,11 +221,23 @@ void CloseSocket(SocketHandle socket) {
   if (socket != kNoSocket) close(socket);
 }
 
-int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
-  const ssize_t got = recv(socket, buffer, static_cast<std::size_t>(size), MSG_PEEK);
+int ReceiveSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error) {
+  const ssize_t got = recv(socket, buffer, static_cast<std::size_t>(size), 0);
   if (got >= 0) return static_cast<int>(got);
   error = errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : errno;
   return -1;
+}
+
+bool SendSocket(SocketHandle socket, const std::uint8_t* bytes, int size, int& error) {
+#ifdef MSG_NOSIGNAL
+  constexpr int kFlags = MSG_NOSIGNAL;
+#else
+  constexpr int kFlags = 0;  // SO_NOSIGPIPE is set on the socket instead
+#endif
+  const ssize_t sent = send(socket, bytes, static_cast<std::size_t>(size), kFlags);
+  if (sent == size) return true;
+  error = sent < 0 ? errno : EAGAIN;
+  return false;
 }
 
 // poll passes over a negative descriptor (kNoSocket).

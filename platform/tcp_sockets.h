@@ -8,7 +8,7 @@
 
 namespace fabrion {
 
-// A socket as libmodbus holds it: an int on every platform, -1 for none.
+// A socket as an int on every platform (Windows handles fit), -1 for none.
 using SocketHandle = int;
 inline constexpr SocketHandle kNoSocket = -1;
 
@@ -35,11 +35,15 @@ int ConnectOutcome(SocketHandle socket);
 
 void CloseSocket(SocketHandle socket);
 
-// Copies up to size bytes that have arrived on the socket into buffer
-// without taking them. Returns their number, 0 when the peer has closed the
-// connection, or -1 with the system's error code in error (0 when nothing
-// has arrived yet).
-int PeekSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error);
+// Takes up to size bytes that have arrived on the socket into buffer.
+// Returns their number, 0 when the peer has closed the connection, or -1
+// with the system's error code in error (0 when nothing has arrived yet).
+int ReceiveSocket(SocketHandle socket, std::uint8_t* buffer, int size, int& error);
+
+// Sends size bytes (a short request: all of them fit the empty send buffer
+// of a connected socket). False with the system's error code in error when
+// they could not all be sent; never raises SIGPIPE.
+bool SendSocket(SocketHandle socket, const std::uint8_t* bytes, int size, int& error);
 
 // One socket of a wait; a wait passes over kNoSocket.
 struct SocketWait {

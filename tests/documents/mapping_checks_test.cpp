@@ -36,6 +36,8 @@ TEST(CheckMapping, WarnsInWholeSentencesByRowThenKind) {
       Numbered(4, 3, 107, 2, {192, 168, 1, 10}),        // shares 107 with row 1, 108 with row 3
       Numbered(5, 3, 65530, 10, {10, 0, 0, 1}, 65535),  // both ranges past the end
       Numbered(6, 3, 100, 0),                           // no points, no range
+      Numbered(7, 3, 200, 126),                         // more registers than one read
+      Numbered(8, 4, 300, 125),
       Numbered(9, 1, 0, 126, {192, 168, 1, 255}, 65410),
   };
   EXPECT_EQ(Describe(CheckMapping(rows, kNetwork)),
@@ -46,7 +48,9 @@ TEST(CheckMapping, WarnsInWholeSentencesByRowThenKind) {
             "65535.\n"
             "5/5/0: Row 5's device 10.0.0.1 is outside the gateway's network 192.168.1.0 (subnet "
             "mask 255.255.255.0) and no default gateway is set.\n"
-            "6/3/0: Row 6 maps no points (N\xC2\xB0 Point is 0).\n");
+            "6/3/0: Row 6 maps no points (N\xC2\xB0 Point is 0).\n"
+            "7/6/0: Row 7 asks for 126 registers in one read; Modbus reads at most 125 registers "
+            "at a time.\n");
 
   GatewayNetwork routed = kNetwork;
   routed.gateway = {192, 168, 1, 1};

@@ -201,8 +201,11 @@ class SilentListener {
   std::vector<int> callers_;
 };
 
+inline const std::string kCloseConnection = "(close)";  // a chunk that closes instead
+
 // A peer that reads each request and answers with what script returns for
-// it: chunks of bytes sent apart, or nothing to close the connection.
+// it: chunks of bytes sent 20 ms apart (an empty chunk only waits), ending
+// with kCloseConnection to close the connection; no chunks close it at once.
 class ScriptedPeer {
  public:
   using Script = std::function<std::vector<std::string>(const std::string& request)>;
@@ -213,6 +216,7 @@ class ScriptedPeer {
           if (length <= 0) return false;
           const std::vector<std::string> chunks = script(std::string(request, length));
           for (std::size_t i = 0; i < chunks.size(); ++i) {
+            if (chunks[i] == kCloseConnection) return false;
             if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
             send(connection, chunks[i].data(), chunks[i].size(), MSG_NOSIGNAL);
           }

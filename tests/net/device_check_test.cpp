@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "fakes/modbus_test_devices.h"
@@ -36,8 +37,22 @@ RowCheck Status(RowStatus status, std::string message, int exception = 0) {
   return {status, exception, {}, std::move(message)};
 }
 
-DeviceCheckSettings On(std::uint16_t port, int timeoutMs = 1000) {
-  return DeviceCheckSettings{port, kDefaultUnit, timeoutMs};
+DeviceCheckSettings On(std::uint16_t port, int timeoutMs = 1000, int retries = 0,
+                       int deadlineMs = 0) {
+  return DeviceCheckSettings{port, kDefaultUnit, timeoutMs, retries, deadlineMs};
+}
+
+// CheckDevices, with the response time checked (there for every answered
+// row only) and then cleared, so that results compare as values.
+std::vector<RowCheck> Check(const std::vector<TMyRec>& rows, const DeviceCheckSettings& settings,
+                            const RowCheckedHook& checked = {}) {
+  std::vector<RowCheck> results = CheckDevices(rows, settings, {}, checked);
+  for (RowCheck& result : results) {
+    const bool answered = result.status == RowStatus::kOk || result.status == RowStatus::kException;
+    EXPECT_EQ(result.responseMs >= 0, answered) << result.responseMs;
+    result.responseMs = -1;
+  }
+  return results;
 }
 
 milliseconds Since(steady_clock::time_point start) {
@@ -58,8 +73,8 @@ TEST(DeviceCheck, ReadsEveryDataTypeOverOneConnection) {
       Record(1, 0, kLocal1, 91, 9, "the map's last coils"),
   };
   std::vector<std::size_t> reported;
-  const auto results = CheckDevices(rows, On(listeners.port()), {},
-                                    [&](std::size_t index, const RowCheck&) { reported.push_back(index); });
+  const auto results = Check(rows, On(listeners.port()),
+                             [&](std::size_t index, const RowCheck&) { reported.push_back(index); });
   const std::vector<RowCheck> expected = {
       Ok({1, 0, 0, 1, 0, 0, 1, 0, 0, 1}),
       Ok({1, 0, 1, 0, 1}),
@@ -80,9 +95,9 @@ TEST(DeviceCheck, ReportsAnExceptionAndGoesOnWithTheDevice) {
       Record(3, 0, kLocal1, 99, 2, "beyond the map"),
       Record(4, 0, kLocal1, 1, 1, ""),
   };
-  const auto results = CheckDevices(rows, On(listeners.port()));
-  EXPECT_EQ(results[0], Status(RowStatus::kException, "Illegal data address", 2));
-  EXPECT_EQ(RowReason(results[0]), "exception 2 (Illegal data address)");
+  const auto results = Check(rows, On(listeners.port()));
+  EXPECT_EQ(results[0], Status(RowStatus::kException, "Illegal Data Address", 2));
+  EXPECT_EQ(RowReason(results[0]), "exception 2 (Illegal Data Address)");
   EXPECT_EQ(results[1], Ok({0xF001}));
   EXPECT_EQ(server.connections(), 1);
 }
@@ -104,7 +119,7 @@ TEST(DeviceCheck, DeadDeviceWithManyRowsCostsOneWait) {
   std::vector<TMyRec> rows(60, Record(3, 0, kLocal1, 0, 2, "silent"));
   rows.push_back(Record(3, 0, {127, 0, 0, 3}, 0, 1, "answers"));
   const auto start = steady_clock::now();
-  const auto results = CheckDevices(rows, On(listeners.port(), 300));
+  const auto results = Check(rows, On(listeners.port(), 300));
   EXPECT_LT(Since(start), milliseconds(600));
   EXPECT_EQ(results[0], Status(RowStatus::kTimeOut, "no answer within 300 ms"));
   for (std::size_t i = 1; i < 60; ++i)
@@ -187,10 +202,10 @@ TEST(DeviceCheck, SendsTheReadOfTheRowAsItStands) {
     CheckDevices(rows, On(listeners.port()));
   }
   const std::vector<std::string> expected = {
-      std::string("\0\0\0\0\0\6\xFF\x01\x00\x00\x00\x01", 12),
-      std::string("\0\0\0\0\0\6\xFF\x02\x9C\x41\x00\x7E", 12),
-      std::string("\0\0\0\0\0\6\xFF\x03\xFF\xFF\x00\x7D", 12),
-      std::string("\0\0\0\0\0\6\xFF\x04\x01\x00\x00\x07", 12),
+      std::string("\0\1\0\0\0\6\xFF\x01\x00\x00\x00\x01", 12),
+      std::string("\0\2\0\0\0\6\xFF\x02\x9C\x41\x00\x7E", 12),
+      std::string("\0\3\0\0\0\6\xFF\x03\xFF\xFF\x00\x7D", 12),
+      std::string("\0\4\0\0\0\6\xFF\x04\x01\x00\x00\x07", 12),
   };
   EXPECT_EQ(requests, expected);
 }
@@ -216,12 +231,12 @@ TEST(DeviceCheck, ReadsOtherPeersAsTheyAnswer) {
        Status(RowStatus::kError, "answer with function 4 to a request with function 3")},
       {"too few bytes", [&](const std::string& r) { return std::vector{Answer(r, 255, 3, std::string("\x02\x00\x01", 3))}; },
        Status(RowStatus::kError, "answer with 2 data bytes where 4 were asked for")},
-      {"another transaction",
+      {"only an answer to another request",
        [&](const std::string& r) { return std::vector{Answer(r, 255, 3, twoRegisters, 9)}; },
-       Status(RowStatus::kError, "answer to another request (transaction 9)")},
-      {"exception code libmodbus does not name",
+       Status(RowStatus::kTimeOut, "no answer within 300 ms")},
+      {"exception code Modbus does not name",
        [&](const std::string& r) { return std::vector{Answer(r, 255, 0x83, "\x0C")}; },
-       Status(RowStatus::kException, "unknown exception", 12)},
+       Status(RowStatus::kException, "exception 12", 12)},
       {"length field longer than the answer",
        [&](const std::string& r) {
          std::string a = Answer(r, 255, 3, twoRegisters);
@@ -244,7 +259,7 @@ TEST(DeviceCheck, ReadsOtherPeersAsTheyAnswer) {
     SCOPED_TRACE(c.name);
     Listeners listeners({"127.0.0.1"});
     test::ScriptedPeer peer(listeners.Take(0), c.script);
-    const auto results = CheckDevices({Record(3, 0, kLocal1, 0, 2, "")}, On(listeners.port(), 300));
+    const auto results = Check({Record(3, 0, kLocal1, 0, 2, "")}, On(listeners.port(), 300));
     EXPECT_EQ(results[0], c.expected);
   }
 }
@@ -260,6 +275,72 @@ TEST(DeviceCheck, PeerThatClosesEndsItsRowsWithoutWaiting) {
   EXPECT_EQ(results[0], Status(RowStatus::kError, "the device closed the connection"));
   EXPECT_EQ(results[2],
             Status(RowStatus::kError, "not asked: the device closed the connection at row 1"));
+}
+
+// --- Faults of plant networks --------------------------------------------------
+
+// Holding register a of these peers holds 100 + a, so that an answer shows
+// which request it answers.
+std::string Registers(const std::string& request) {
+  const int value = 100 + (std::uint8_t(request[8]) << 8 | std::uint8_t(request[9]));
+  return Answer(request, 255, 3, std::string{2, char(value >> 8), char(value & 0xFF)});
+}
+
+// A script that answers as given for the first request, then as Registers.
+test::ScriptedPeer::Script FirstThen(std::vector<std::string> first) {
+  return [first, asked = std::make_shared<int>(0)](const std::string& r) {
+    return ++*asked == 1 ? first : std::vector<std::string>{Registers(r)};
+  };
+}
+
+TEST(DeviceCheck, NeverTakesOneRequestsAnswerForAnother) {
+  using Script = test::ScriptedPeer::Script;
+  const std::string silence;  // a chunk that sends nothing
+  const std::string notAsked = "not asked: ";
+  struct Case {
+    const char* name;
+    Script script;
+    DeviceCheckSettings settings;  // the port is filled in
+    std::vector<RowCheck> expected;
+  };
+  const std::vector<Case> cases = {
+      {"every answer twice", [](const std::string& r) { return std::vector{Registers(r), Registers(r)}; },
+       On(0), {Ok({100}), Ok({101})}},
+      {"the first answer after its time-out", FirstThen(std::vector<std::string>(21, silence)),
+       On(0, 300, 1), {Ok({100}), Ok({101})}},
+      {"bytes after the answer",
+       [](const std::string& r) { return std::vector{Registers(r) + std::string(3, '\0')}; },
+       On(0), {Ok({100}), Ok({101})}},
+      {"half an answer, then a close",
+       [](const std::string& r) { return std::vector{Registers(r).substr(0, 4), test::kCloseConnection}; },
+       On(0, 5000),
+       {Status(RowStatus::kError, "the device closed the connection"),
+        Status(RowStatus::kError, notAsked + "the device closed the connection at row 1")}},
+      {"a close after each answer",
+       [](const std::string& r) { return std::vector{Registers(r), test::kCloseConnection}; },
+       On(0), {Ok({100}), Ok({101})}},
+      {"the first request lost, one retry", FirstThen({silence}), On(0, 300, 1), {Ok({100}), Ok({101})}},
+      {"the first request lost, no retry", FirstThen({silence}), On(0, 300, 0),
+       {Status(RowStatus::kTimeOut, "no answer within 300 ms"),
+        Status(RowStatus::kTimeOut, notAsked + "no answer to row 1 within 300 ms")}},
+      {"the check's deadline", [&](const std::string&) { return std::vector{silence}; },
+       On(0, 5000, 1, 300),
+       std::vector(2, Status(RowStatus::kNotChecked, notAsked + "the check's deadline passed"))},
+      {"an HTTP answer",
+       [](const std::string&) { return std::vector<std::string>{"HTTP/1.1 400 Bad Request\r\n\r\n"}; },
+       On(0), std::vector(2, Status(RowStatus::kError, "not a Modbus TCP answer"))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Listeners listeners({"127.0.0.1"});
+    test::ScriptedPeer peer(listeners.Take(0), c.script);
+    DeviceCheckSettings settings = c.settings;
+    settings.port = listeners.port();
+    const auto start = steady_clock::now();
+    EXPECT_EQ(Check({Record(3, 0, kLocal1, 0, 1, ""), Record(3, 0, kLocal1, 1, 1, "")}, settings),
+              c.expected);
+    EXPECT_LT(Since(start), milliseconds(1000));
+  }
 }
 
 }  // namespace

@@ -111,7 +111,9 @@ TEST_F(TableVerb, CheckPrintsTheWarningsOnePerLine) {
             "Row 2's device 10.0.0.1 is outside the gateway's network 192.168.1.0 (subnet mask "
             "255.255.255.0) and no default gateway is set.\n"
             "Row 3 maps Holding Register RTU addresses 104 to 107, which row 1 already maps.\n"
-            "Row 3's device 192.168.1.10 is the gateway's own address.\n");
+            "Row 3's device 192.168.1.10 is the gateway's own address.\n"
+            "Row 3 asks for 126 registers in one read; Modbus reads at most 125 registers at a "
+            "time.\n");
   EXPECT_EQ(run.err, "");
 
   std::filesystem::remove(folder / "p/pargen.xml");

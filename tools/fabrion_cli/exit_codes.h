@@ -20,7 +20,9 @@ inline constexpr int kExitImageIncomplete = 3;      // image: written as the ima
 inline constexpr int kExitImportRefused = 3;        // table import: var.xml left as it was
 inline constexpr int kExitNoConfigurationArea = 4;  // compose: written, but carries no configuration
 inline constexpr int kExitTableWarnings = 4;        // table check: warnings printed
+inline constexpr int kExitNothingChecked = 4;       // check: no row to check, or every row skipped
 inline constexpr int kExitRowsNotOk = 5;            // check: some row is neither ok nor skipped
+inline constexpr int kExitInterrupted = 130;        // check: stopped by Ctrl+C, as a shell reports it
 
 // One line of a command's exit status: the code and what it means there.
 struct ExitStatus {
