@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/translate_rows.h"
-include "firmware/firmware_files.h"
+#include "firmware/firmware_files.h"
 
 namespace fabrion {
 namespace {

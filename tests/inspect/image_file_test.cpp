@@ -4,7 +4,7 @@
 
 #include "fakes/temp_folder.h"
 #include "firmware/srecord_line.h"
-include "firmware/firmware_files.h"
+#include "firmware/firmware_files.h"
 #include "platform/error.h"
 
 namespace fabrion {

@@ -7,7 +7,7 @@
 #include "fakes/temp_folder.h"
 #include "inspect/image_decoding.h"
 #include "inspect/image_diff.h"
-include "firmware/firmware_files.h"
+#include "firmware/firmware_files.h"
 #include "platform/clock.h"
 
 namespace fabrion {

@@ -12,7 +12,7 @@
 #include "firmware/config_image.h"
 #include "firmware/firmware_composer.h"
 #include "inspect/sha256.h"
-include "firmware/firmware_files.h"
+#include "firmware/firmware_files.h"
 
 namespace fabrion {
 namespace {
