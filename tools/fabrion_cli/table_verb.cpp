@@ -2,6 +2,7 @@
 #include <optional>
 #include <ostream>
 
+#include "documents/general_parameter_checks.h"
 #include "documents/mapping_checks.h"
 #include "documents/pargen_document.h"
 #include "documents/translate_csv.h"
@@ -37,7 +38,9 @@ constexpr const char* kTableHelp =
     "check   prints the mapping warnings of the table on stdout, one per line: RTU ranges of\n"
     "        one data type that overlap, ranges past 65535, rows of no points, devices at\n"
     "        the gateway's own address or outside its network (pargen.xml) while no default\n"
-    "        gateway is set.\n"
+    "        gateway is set; then a time-out or system data offset in pargen.xml that the\n"
+    "        device's 16-bit field cuts (\"Timeout (ms) 70000 does not fit the device's 16-bit\n"
+    "        field: the device gets 4464\").\n"
     "\n"
     "Exit status: 0 done (check: no warnings); 1 a file could not be read or written\n"
     "(a missing project folder, a var.xml, pargen.xml or FILE that cannot be read or is not\n"
@@ -131,7 +134,9 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   PlaceRows(grid, texts);
   const std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
   for (const MappingWarning& warning : warnings) out << warning.text << '\n';
-  return warnings.empty() ? kCliOk : kTableWarnings;
+  const std::vector<std::string> cut = DeviceWordOverflowsIn(parGenPath);
+  for (const std::string& line : cut) out << line << '\n';
+  return warnings.empty() && cut.empty() ? kCliOk : kTableWarnings;
 }
 
 int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
