@@ -498,6 +498,10 @@ void TFSetVar::CheckDevicesClick() {
 
 bool TFSetVar::bitbtn1Click() {
   sga->CommitEdit();
+  if (!store_.HasProject()) {
+    services_.messages.ShowMessage(std::string(kNoProjectMessage));
+    return false;
+  }
   if (std::optional<std::string> refusal = CheckDataTypes(model_->Grid())) {
     services_.messages.ShowError(*refusal);
     return false;
