@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -175,7 +176,7 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
 
   QHeaderView* columns = sga->horizontalHeader();
   columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setStretchLastSection(false);
+  columns->setStretchLastSection(true);  // Mnemonic takes the width the others leave
   columns->setSectionsMovable(false);
   columns->setFixedHeight(kRowHeight);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -192,6 +193,16 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   layout->setSpacing(0);
   layout->addWidget(sga, 1);
   layout->addWidget(CommandRow, 0);
+  // Under the find field, only while it has something to say.
+  statusLine = new QLabel(this);
+  statusLine->setObjectName("statusLine");
+  statusLine->setTextFormat(Qt::PlainText);
+  statusLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  statusLine->setContentsMargins(kOkLeft, 0, 8, 0);
+  PaintBackground(statusLine);
+  statusLine->hide();
+  layout->addWidget(statusLine, 0);
   layout->addWidget(Panel1, 0);
 
   connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
@@ -369,6 +380,7 @@ void TFSetVar::BuildCommandRow() {
   E_Find->setMinimumWidth(70);
   E_Find->setMaximumWidth(160);
   connect(E_Find, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+  connect(E_Find, &QLineEdit::textEdited, this, [this] { SayInStatusLine(QString()); });
   row->addWidget(E_Find, 1, Qt::AlignRight);
   focusRing_.push_back(E_Find);
 }
@@ -692,11 +704,17 @@ void TFSetVar::ExportCsvClick() {
   const std::optional<std::string> path =
       services_.files.ChooseFileToSave("Export CSV", JoinPath(folder, name + ".csv"), kCsvFilter);
   if (!path) return;
+  const std::vector<TranslateCells> rows = TableCells(model_->Grid());
   try {
-    WriteFileAtomically(*path, WriteTranslateCsv(TableCells(model_->Grid())));
+    WriteFileAtomically(*path, WriteTranslateCsv(rows));
   } catch (const Error& error) {
     services_.messages.ShowGeneralError(error.what());
+    return;
   }
+  SayInStatusLine(QString("%1 %2 written to %3")
+                      .arg(rows.size())
+                      .arg(rows.size() == 1 ? "row" : "rows")
+                      .arg(QString::fromStdString(*path)));
 }
 
 void TFSetVar::ShowWarningCount() {
@@ -705,6 +723,7 @@ void TFSetVar::ShowWarningCount() {
   commands_.warnings->setIcon(
       warnings.empty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
   commands_.warnings->setEnabled(!warnings.empty() || warningsWindow->isVisible());
+  btn_warnings->setMinimumWidth(btn_warnings->sizeHint().width());  // the count is never cut
   if (warningsWindow->isVisible()) warningsWindow->SetWarnings(warnings);
 }
 
@@ -755,10 +774,17 @@ void TFSetVar::FindNext(bool forward) {
     if (QString::fromStdString(model_->Grid().Cell(row, column))
             .contains(wanted, Qt::CaseInsensitive)) {
       sga->GoToCell(row, column);
+      SayInStatusLine(QString());
       return;
     }
   }
-  services_.messages.ShowMessage("No cell holds \"" + wanted.toStdString() + "\".");
+  SayInStatusLine("No cell holds \"" + wanted + "\".");
+}
+
+void TFSetVar::SayInStatusLine(const QString& text) {
+  statusLine->setText(text);
+  statusLine->setToolTip(text);
+  statusLine->setVisible(!text.isEmpty());
 }
 
 }  // namespace fabrion
