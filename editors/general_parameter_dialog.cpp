@@ -311,7 +311,14 @@ bool TFpargen::BitBtn1Click() {
 }
 
 void TFpargen::BitBtn2Click() {
-  if (Values() != held_ && !services_.messages.AskYesNo(kDiscardQuestion)) return;
+  if (Values() != held_) {
+    if (!services_.messages.AskYesNo(kDiscardQuestion)) return;
+    // The question and the dialog close together, and the window manager
+    // may then leave no window with the keyboard: give it to the main window.
+    QDialog::reject();
+    if (QWidget* owner = parentWidget()) owner->activateWindow();
+    return;
+  }
   QDialog::reject();
 }
 

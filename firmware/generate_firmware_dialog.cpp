@@ -268,7 +268,8 @@ void TFModifyFileSx::ExeUpdateFirClick() {
 std::string TFModifyFileSx::WrittenText() const {
   std::error_code error;
   const auto bytes = std::filesystem::file_size(ToFsPath(OutputPath()), error);
-  return outputName_ + " written (" + (error ? std::string("size unknown") : std::to_string(bytes) + " bytes") + ")";
+  const std::string size = error ? std::string("size unknown") : std::to_string(bytes) + " bytes";
+  return outputName_ + " written (" + size + ")";
 }
 
 void TFModifyFileSx::LbButton1Click() { close(); }

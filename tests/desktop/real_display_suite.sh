@@ -112,12 +112,9 @@ frame_centred() {  # frame_centred ID: the frame, title bar included, in the mid
     fail "window \"$(title_of "$1")\" has its frame's middle $dx,$dy pixels off the screen's middle"
 }
 
-size_of() {  # size_of ID: the client area's width and height
-  xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}'
-}
 at_least() {  # at_least ID WIDTH HEIGHT: the client area is no smaller
   local w h
-  read -r w h < <(size_of "$1")
+  read -r w h < <(xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
   [ "$w" -ge "$2" ] && [ "$h" -ge "$3" ] ||
     fail "window \"$(title_of "$1")\" is $w x $h, less than $2 x $3"
 }
@@ -152,16 +149,14 @@ open_dialog() {  # open_dialog TITLE X Y: clicks the main window's button at X Y
 start_program() {  # start_program CASE [PROJECT]: a fresh program folder, PROJECT remembered in it; MAIN is the window
   PROGRAM="$WORK/program-$1"
   cp -a "$WORK/laid-out" "$PROGRAM"
+  local title="$BASE_TITLE"
   if [ -n "${2:-}" ]; then
-    mkdir -p "$PROGRAM/PROJECTS/$2/bin"
+    mkdir -p "$PROGRAM/PROJECTS/$2/bin" && title+=" : /$2"
     printf '[lastproj]\r\nprojectname=%s\r\n' "$2" >"$PROGRAM/Fabrion.ini"
-    BASE_TITLE_NOW="$BASE_TITLE : /$2"
-  else
-    BASE_TITLE_NOW="$BASE_TITLE"
   fi
   (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb "$PROGRAM/fabrion" >"$WORK/$1.log" 2>&1) &
   APP=$!
-  MAIN="$(window_titled "$BASE_TITLE_NOW" 30)" && active "$MAIN"
+  MAIN="$(window_titled "$title" 30)" && active "$MAIN"
 }
 
 end_program() {
@@ -224,7 +219,8 @@ case_general_parameter() {
   closes "$dialog" "General Parameter on Enter after a click on Cancel" || return 1
   grep -q '<TCP_IP1>10</TCP_IP1>.*<TCP_IP4>5</TCP_IP4>.*<TCP_GAT1>10</TCP_GAT1><TCP_GAT2>0</TCP_GAT2><TCP_GAT3>0</TCP_GAT3><TCP_GAT4>1</TCP_GAT4><TCP_PORT>5020</TCP_PORT><SNMP_PUBLIC>pub</SNMP_PUBLIC>' "$pargen" ||
     { fail "Enter did not write what was typed: $(cat "$pargen" 2>&1)"; return 1; }
-  # After the error box the refused field has the keyboard, its text selected.
+  # After the error box the refused field has the keyboard, its text selected;
+  # a click into a field after that leaves Enter as OK.
   dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
   key Tab
   type_text 300
@@ -234,6 +230,7 @@ case_general_parameter() {
   closes "$box" "the error box on Enter" || return 1
   active "$dialog" || return 1
   type_text 20
+  click "$dialog" 125 60
   key Return
   closes "$dialog" "General Parameter on Enter after the error box" || return 1
   grep -q '<TCP_IP2>20</TCP_IP2>' "$pargen" || fail "the refused field did not take what was typed next"

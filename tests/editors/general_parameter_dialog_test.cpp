@@ -1,7 +1,6 @@
 #include "editors/general_parameter_dialog.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -464,113 +463,21 @@ class GeneralParameterDialogTest : public QObject {
     QCOMPARE(Shown(), (std::vector<ShownMessage>{{ShownMessage::Question, kDiscard}}));
   }
 
-  // Cancel, Escape and the window manager's close drop changed fields only
-  // when the user says so; unchanged, they close at once.
-  void leavingAsksBeforeDroppingAChange_data() {
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("how");
-    for (const char* how : {"Cancel", "Escape", "close"}) {
-      QTest::newRow(qPrintable(QString("gateway, ") + how)) << "E_GAT3" << "7" << how;
-      QTest::newRow(qPrintable(QString("SNMP, ") + how)) << "snmpPrivate" << "x" << how;
-      QTest::newRow(qPrintable(QString("nothing, ") + how)) << "" << "" << how;
-    }
-    QTest::newRow("port retyped as before") << "tcpPort" << "502" << "Escape";
-  }
-  void leavingAsksBeforeDroppingAChange() {
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, how);
-    Open();
-    if (!field.isEmpty()) Replace(dialog_->findChild<QLineEdit*>(field), typed);
-    const bool changed = field != "tcpPort" && !field.isEmpty();
-    const auto leave = [&] {
-      if (how == "Cancel") QTest::mouseClick(dialog_->BitBtn2, Qt::LeftButton);
-      if (how == "Escape") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-      if (how == "close") dialog_->close();
-    };
-    leave();  // answered No
-    QCOMPARE(dialog_->isVisible(), changed);
-    if (changed) {
-      QCOMPARE(dialog_->findChild<QLineEdit*>(field)->text(), typed);
-      platform_->messages.answers = {true};
-      leave();
-      QVERIFY(!dialog_->isVisible());
-    }
-    QCOMPARE(Shown(), changed ? std::vector<ShownMessage>(2, {ShownMessage::Question, kDiscard})
-                              : std::vector<ShownMessage>{});
-    QVERIFY(!FileExists(path_));
-  }
-
-  // After a refusal the refused field has the keyboard, its text selected.
-  void refusedFieldTakesTheFocus_data() {
-    QTest::addColumn<QString>("field");
-    for (const char* name : {"E_IP2", "E_SUB4", "E_GAT1", "tcpPort", "E_Time", "E_Offset"})
-      QTest::newRow(name) << name;
-  }
-  void refusedFieldTakesTheFocus() {
-    QFETCH(QString, field);
-    Open();
-    auto* edit = dialog_->findChild<QLineEdit*>(field);
-    Replace(edit, "70000");
-    ClickOk();
-    QCOMPARE(Shown().size(), size_t(1));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
-    QCOMPARE(edit->selectedText(), QString("70000"));
-  }
-
-  void pastedDottedAddressFillsItsRow() {
-    Open();
-    QGuiApplication::clipboard()->setText(" 192.168.1.10\n");
-    dialog_->E_GAT3->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(dialog_->E_GAT3, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(QStringList({dialog_->E_GAT1->text(), dialog_->E_GAT2->text(), dialog_->E_GAT3->text(),
-                          dialog_->E_GAT4->text()}),
-             QStringList({"192", "168", "1", "10"}));
-    QCOMPARE(dialog_->E_IP1->text(), QString("0"));
-    // Anything else pastes as usual.
-    QGuiApplication::clipboard()->setText("12");
-    QTest::keyClick(dialog_->E_GAT3, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(dialog_->E_GAT3->text(), QString("12"));
-  }
-
   // Documents the dialog wrote before it showed the gateway, the port and
   // the community names come back byte for byte when those are left alone.
-  void untouchedNewFieldsWriteTheSameBytes_data() {
-    QTest::addColumn<QByteArray>("document");
-    QTest::newRow("defaults") << QByteArray(
-        "<General_Parameter><TCP_IP1>0</TCP_IP1><TCP_IP2>0</TCP_IP2><TCP_IP3>0</TCP_IP3>"
-        "<TCP_IP4>0</TCP_IP4><TCP_SUB1>255</TCP_SUB1><TCP_SUB2>255</TCP_SUB2><TCP_SUB3>255</TCP_SUB3>"
-        "<TCP_SUB4>0</TCP_SUB4><TCP_GAT1>0</TCP_GAT1><TCP_GAT2>0</TCP_GAT2><TCP_GAT3>0</TCP_GAT3>"
-        "<TCP_GAT4>0</TCP_GAT4><TCP_PORT>502</TCP_PORT><SNMP_PUBLIC>kombri</SNMP_PUBLIC>"
-        "<SNMP_PRIVATE>drevant</SNMP_PRIVATE><BAUD>3</BAUD><PARITY>0</PARITY><TIME_OUT>1000</TIME_OUT>"
-        "<OFFSET>0</OFFSET><MODE>1</MODE><ADDRESS_RTU>1</ADDRESS_RTU></General_Parameter>");
-    QTest::newRow("texts as typed") << QByteArray(
+  void untouchedNewFieldsWriteTheSameBytes() {
+    const std::string document =
         "<General_Parameter><TCP_IP1>010</TCP_IP1><TCP_IP2>$0A</TCP_IP2><TCP_IP3> 1</TCP_IP3>"
         "<TCP_IP4>0x9</TCP_IP4><TCP_SUB1>255</TCP_SUB1><TCP_SUB2>255</TCP_SUB2><TCP_SUB3>0</TCP_SUB3>"
         "<TCP_SUB4>0</TCP_SUB4><TCP_GAT1>010</TCP_GAT1><TCP_GAT2>$0</TCP_GAT2><TCP_GAT3> 0</TCP_GAT3>"
         "<TCP_GAT4>254</TCP_GAT4><TCP_PORT>65535</TCP_PORT><SNMP_PUBLIC>thirteen_char</SNMP_PUBLIC>"
         "<SNMP_PRIVATE></SNMP_PRIVATE><BAUD>7</BAUD><PARITY>3</PARITY><TIME_OUT>65535</TIME_OUT>"
-        "<OFFSET>$FFFF</OFFSET><MODE>0</MODE><ADDRESS_RTU>255</ADDRESS_RTU></General_Parameter>");
-  }
-  void untouchedNewFieldsWriteTheSameBytes() {
-    QFETCH(QByteArray, document);
-    test::WriteFileBytes(path_, document.toStdString());
+        "<OFFSET>$FFFF</OFFSET><MODE>0</MODE><ADDRESS_RTU>255</ADDRESS_RTU></General_Parameter>";
+    test::WriteFileBytes(path_, document);
     Open();
     ClickOk();
     QVERIFY(Shown().empty());
-    QCOMPARE(QByteArray::fromStdString(Written()), document);
-  }
-
-  void okWithoutAProjectWritesNothing() {
-    ProjectFields& f = store_->Fields();
-    f.ProjectDir = f.ProjectsDir;  // the first start
-    store_->UpdateDocumentPaths();
-    Open();
-    ClickOk();
-    QCOMPARE(Shown(), (std::vector<ShownMessage>{{ShownMessage::Plain, "Create or open a project first."}}));
-    QVERIFY(!FileExists(store_->Fields().ParGenPath));
-    QVERIFY(dialog_->isVisible());
+    QCOMPARE(Written(), document);
   }
 
   void escapeIsCancel() {
