@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
@@ -361,7 +362,7 @@ bool TFpargen::eventFilter(QObject* watched, QEvent* event) {
     // The menu's Paste fills the row as Ctrl+V does.
     std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
     for (QAction* action : menu->actions())
-      if (action->objectName() == "edit-paste") {
+      if (action->text().startsWith(QCoreApplication::translate("QLineEdit", "&Paste"))) {
         disconnect(action, &QAction::triggered, nullptr, nullptr);
         connect(action, &QAction::triggered, field, [this, field] {
           if (!PasteAddress(field, QGuiApplication::clipboard()->text())) field->paste();
