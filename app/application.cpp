@@ -11,6 +11,7 @@
 #include "net/ping_dialog.h"
 #include "platform/error.h"
 #include "platform/message_boxes.h"
+#include "platform/qt/look.h"
 #include "project/new_project_dialog.h"
 
 namespace fabrion {
@@ -20,6 +21,7 @@ void SetUpApplication() {
       QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size()));
   QGuiApplication::setDesktopFileName(kDesktopEntryName);
   QApplication::setWindowIcon(ApplicationIcon());
+  qt::KeepResizableWindowsOnScreen();
 }
 
 ProgramWindows CreateProgramWindows(ProjectStore& store, Services services,

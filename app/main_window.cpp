@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 
 #include "app/about_dialog.h"
 #include "app/project_tools_menu.h"
+#include "documents/general_parameter_checks.h"
 #include "documents/pargen_document.h"
 #include "editors/general_parameter_dialog.h"
 #include "editors/translate_table_dialog.h"
@@ -68,6 +70,9 @@ TFFabrioneFirmWare::TFFabrioneFirmWare(ProjectStore& store, Services services)
 
   Edit1 = new QLineEdit("0.0.0.0", this);
   Edit1->setGeometry(kSecondColumn + kButtonWidth + 8, kRows[1] + 3, 113, 21);
+  pingStatus = new QLabel(this);
+  pingStatus->setGeometry(Edit1->x(), Edit1->y() + Edit1->height() + 2,
+                          kClientWidth - Edit1->x() - 8, 16);
 
   about = qt::MakeFlatButton("", QStyle::SP_MessageBoxInformation, this);
   about->setToolTip("About");
@@ -106,6 +111,7 @@ void TFFabrioneFirmWare::AttachDialogs(const Dialogs& dialogs) { dialogs_ = dial
 void TFFabrioneFirmWare::FormCreate() {
   const std::string title = store_.LoadLastProject(store_.Fields().ProgramDir);
   setWindowTitle(QString::fromStdString(title));
+  ShowProjectAddress();
   // The Translate Table button follows the stored operation mode: Routing
   // Mode (0) disables it; a missing, unreadable or non-integer MODE leaves it.
   if (const auto mode = ReadOperationModeCode(store_.Fields().ParGenPath))
@@ -134,9 +140,10 @@ void TFFabrioneFirmWare::NewaClick() {
 
 void TFFabrioneFirmWare::OpenaClick() {
   const OpenProjectAttempt attempt = store_.OpenProject(services_.picker);
-  if (attempt.title)
+  if (attempt.title) {
     setWindowTitle(QString::fromStdString(*attempt.title));
-  else
+    ShowProjectAddress();
+  } else
     services_.messages.ShowMessage(attempt.refusal);
 }
 
@@ -156,6 +163,11 @@ void TFFabrioneFirmWare::CreateBinaClick() {
     services_.messages.ShowMessage(kProjectNotValid);
     return;
   }
+  if (!store_.HasProject()) {
+    services_.messages.ShowMessage(std::string(kNoProjectMessage));
+    return;
+  }
+  if (!AcceptDeviceWordOverflows()) return;
   services_.pump.ProcessEvents();
   // bank1.bin and bankg.c are written from the image as the build left it,
   // but an incomplete image never reaches the Generate Firmware dialog.
@@ -176,9 +188,31 @@ void TFFabrioneFirmWare::CreateBinaClick() {
   if (dialogs_.modifyFileSx) dialogs_.modifyFileSx->exec();
 }
 
+bool TFFabrioneFirmWare::AcceptDeviceWordOverflows() {
+  std::vector<std::string> lines;
+  try {
+    lines = DeviceWordOverflows(ReadGeneralParameterTexts(store_.Fields().ParGenPath));
+  } catch (const Error&) {
+    return true;  // the image build reports the document
+  }
+  if (lines.empty()) return true;
+  std::string question;
+  for (const std::string& line : lines) question += line + ".\n";
+  question.back() = ' ';
+  return services_.messages.AskYesNo(question + "Continue?");
+}
+
 void TFFabrioneFirmWare::PingDevice() {
+  // The echo holds the window for up to 5 s: say so before it starts.
+  pingStatus->setText(QString::fromUtf8("Pinging %1\u2026").arg(Edit1->text()));
+  pingStatus->repaint();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
   const PingResult result = fabrion::PingDevice(Edit1->text().toStdString(), PingStatus,
                                                 services_.clock, services_.pump, services_.echo);
+  QApplication::restoreOverrideCursor();
+  pingStatus->setText(result.kind == kPingResultFound
+                          ? QString("Answered in %1 ms").arg(result.answerMilliseconds)
+                          : QString("No answer"));
   if (!dialogs_.ping) return;
   dialogs_.ping->ShowPingResult(result.kind, QString::fromStdString(result.title),
                                 QString::fromStdString(result.text));
@@ -198,5 +232,15 @@ void TFFabrioneFirmWare::SetTranslateTableEnabled(bool enabled) {
 }
 
 void TFFabrioneFirmWare::SetPingAddress(const QString& address) { Edit1->setText(address); }
+
+void TFFabrioneFirmWare::ShowProjectAddress() {
+  GeneralParameters values;
+  try {
+    if (store_.HasProject()) values = ReadGeneralParameters(store_.Fields().ParGenPath);
+  } catch (const Error&) {
+    // General Parameter reports the document when it opens.
+  }
+  SetPingAddress(QString::fromStdString(JoinedIpAddress(values)));
+}
 
 }  // namespace fabrion

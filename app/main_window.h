@@ -53,6 +53,9 @@ class TFFabrioneFirmWare : public QWidget {
   // The state other windows change: the Translate Table button and the ping address.
   void SetTranslateTableEnabled(bool enabled);
   void SetPingAddress(const QString& address);
+  // The ping address from the current project's pargen.xml ("0.0.0.0" when
+  // it has none or cannot be read).
+  void ShowProjectAddress();
 
   QPushButton* New = nullptr;
   QPushButton* open = nullptr;
@@ -65,12 +68,17 @@ class TFFabrioneFirmWare : public QWidget {
   QPushButton* LbButton1 = nullptr;
   ProjectToolsMenu* toolsMenu = nullptr;  // the menu button left of About
   QLabel* Label6 = nullptr;
+  QLabel* pingStatus = nullptr;  // under the ping address: what the last ping came to
   int PingStatus = 0;  // 0 no answer yet, 1 device found, 2 device not found
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Up date Device's question when the document holds a value the device's
+  // 16-bit fields cut; true to go on.
+  bool AcceptDeviceWordOverflows();
+
   ProjectStore& store_;
   Services services_;
   Dialogs dialogs_;

@@ -63,9 +63,15 @@ CompareWindow& ProjectToolsMenu::Compare() {
 }
 
 bool ProjectToolsMenu::HasProject() {
-  if (!store_.Fields().ProjectDir.empty()) return true;
-  services_.messages.ShowMessage("Project not valid");
-  return false;
+  if (store_.Fields().ProjectDir.empty()) {
+    services_.messages.ShowMessage("Project not valid");
+    return false;
+  }
+  if (!store_.HasProject()) {
+    services_.messages.ShowMessage(std::string(kNoProjectMessage));
+    return false;
+  }
+  return true;
 }
 
 void ProjectToolsMenu::recoverProject() {

@@ -60,6 +60,10 @@ const std::optional<std::string>& GeneralParameterTexts::Text(std::string_view e
   return index < texts.size() ? texts[index] : kNone;
 }
 
+std::string JoinedIpAddress(const GeneralParameters& values) {
+  return values.ip[0] + "." + values.ip[1] + "." + values.ip[2] + "." + values.ip[3];
+}
+
 std::string GeneralParametersXml(const GeneralParameters& values) {
   const std::array<std::string, 21> texts = TextsToWrite(values);
   pugi::xml_document document;

@@ -48,6 +48,9 @@ struct GeneralParameterTexts {
   const std::optional<std::string>& Text(std::string_view element) const;
 };
 
+// The IP address as the ping field shows it: the four texts joined by ".".
+std::string JoinedIpAddress(const GeneralParameters& values);
+
 // The document's exact bytes for these values (no declaration, one line).
 std::string GeneralParametersXml(const GeneralParameters& values);
 

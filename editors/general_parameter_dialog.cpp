@@ -1,20 +1,28 @@
 #include "editors/general_parameter_dialog.h"
 
 #include <QComboBox>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStringList>
 #include <algorithm>
+#include <memory>
 
 #include "editors/address_spin_box.h"
 #include "documents/gateway_codes.h"
 #include "documents/general_parameter_checks.h"
+#include "documents/integer_rule.h"
+#include "documents/ip_address.h"
 #include "platform/error.h"
 #include "platform/message_boxes.h"
 #include "platform/qt/look.h"
@@ -24,12 +32,13 @@ namespace fabrion {
 namespace {
 
 constexpr int kClientWidth = 457;
-constexpr int kClientHeight = 188;
-constexpr int kContentHeight = 313;  // the Operation Mode group lies below the client area
+constexpr int kContentHeight = 313;  // down to the Operation Mode group, all in view
 
 constexpr int kGroupTop = 8;
 constexpr int kGroupWidth = 208;
 constexpr int kGroupHeight = 120;
+constexpr int kTcpGroupHeight = 196;  // the MODBUS TCP group, down to "TCP Port"
+constexpr int kSnmpGroupTop = kGroupTop + kGroupHeight + 6;
 constexpr int kLeftGroupX = 8;
 constexpr int kRightGroupX = 224;
 constexpr int kFieldHeight = 21;
@@ -53,6 +62,7 @@ QStringList ParityItems() {
   for (const Parity& parity : kParities) items << Caption(parity.caption);
   return items;
 }
+constexpr const char* kDiscardQuestion = "Discard the changes to the general parameters?";
 
 QLineEdit* MakeTextField(QWidget* parent) {
   auto* field = new QLineEdit(parent);
@@ -95,27 +105,33 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
     : QDialog(parent), store_(store), services_(services) {
   setObjectName("Fpargen");
   setWindowTitle("General Parameter");
-  qt::MakeToolWindow(this, kClientWidth, kClientHeight);
+  qt::MakeToolWindow(this, kClientWidth, kContentHeight);
 
   ScrollBox = new QScrollArea(this);
-  ScrollBox->setGeometry(0, 0, kClientWidth, kClientHeight);
+  ScrollBox->setGeometry(0, 0, kClientWidth, kContentHeight);
   ScrollBox->setFrameShape(QFrame::NoFrame);
   ScrollBox->setFocusPolicy(Qt::NoFocus);
   ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   ScrollBox->setWidgetResizable(true);
   auto* content = new QWidget;
   content->setMinimumHeight(kContentHeight);
   content->setAutoFillBackground(true);
 
   auto* tcp = new QGroupBox("MODBUS TCP", content);
-  tcp->setGeometry(kLeftGroupX, kGroupTop, kGroupWidth, kGroupHeight);
+  tcp->setGeometry(kLeftGroupX, kGroupTop, kGroupWidth, kTcpGroupHeight);
   MakeLabel("IP Address", tcp, 10, 22, 180);
   ipRow_ = MakeOctetRow(tcp, 42);
   MakeLabel("Subnet Mask", tcp, 10, 68, 180);
   subnetRow_ = MakeOctetRow(tcp, 88);
+  MakeLabel("Default Gateway", tcp, 10, 114, 180);
+  gatewayRow_ = MakeOctetRow(tcp, 134);
+  MakeLabel("TCP Port", tcp, 10, 164, 88);
+  tcpPort = MakeTextField(tcp);
+  tcpPort->setGeometry(10 + 2 * kOctetPitch, 164, kOctetWidth + kOctetPitch, kFieldHeight);
   E_IP1 = ipRow_[0], E_IP2 = ipRow_[1], E_IP3 = ipRow_[2], E_IP4 = ipRow_[3];
   E_SUB1 = subnetRow_[0], E_SUB2 = subnetRow_[1], E_SUB3 = subnetRow_[2], E_SUB4 = subnetRow_[3];
+  E_GAT1 = gatewayRow_[0], E_GAT2 = gatewayRow_[1], E_GAT3 = gatewayRow_[2], E_GAT4 = gatewayRow_[3];
 
   auto* rtu = new QGroupBox("MODBUS RTU", content);
   rtu->setGeometry(kRightGroupX, kGroupTop, kGroupWidth, kGroupHeight);
@@ -137,7 +153,19 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   E_Time = MakeTextField(rtu);
   E_Time->setGeometry(kRtuFieldX, kRtuRows[3], kRtuFieldWidth, kFieldHeight);
 
-  constexpr int kBelowGroups = kGroupTop + kGroupHeight + 10;
+  auto* snmp = new QGroupBox("SNMP", content);
+  snmp->setGeometry(kRightGroupX, kSnmpGroupTop, kGroupWidth,
+                    kGroupTop + kTcpGroupHeight - kSnmpGroupTop);
+  MakeLabel("SNMP Public", snmp, 10, 22, 88);
+  snmpPublic = MakeTextField(snmp);
+  snmpPublic->setGeometry(kRtuFieldX, 22, kRtuFieldWidth, kFieldHeight);
+  MakeLabel("SNMP Private", snmp, 10, 45, 88);
+  snmpPrivate = MakeTextField(snmp);
+  snmpPrivate->setGeometry(kRtuFieldX, 45, kRtuFieldWidth, kFieldHeight);
+  for (QLineEdit* name : {snmpPublic, snmpPrivate})
+    name->setMaxLength(static_cast<int>(kCommunityNameLength));
+
+  constexpr int kBelowGroups = kGroupTop + kTcpGroupHeight + 10;
   MakeLabel("System Data Offset", content, kLeftGroupX + 8, kBelowGroups, 118);
   E_Offset = MakeTextField(content);
   E_Offset->setGeometry(kLeftGroupX + kGroupWidth - 80, kBelowGroups, 80, kFieldHeight);
@@ -170,24 +198,34 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
 }
 
 void TFpargen::OrderAndNameControls() {
-  QWidget* order[] = {RoutingMode, NatMode, E_IP1,  E_IP2,  E_IP3,  E_IP4,      E_SUB1, E_SUB2,
-                      E_SUB3,      E_SUB4,  CB_Baud, CB_Par, E_Time, SE_Address, E_Offset, BitBtn1,
-                      BitBtn2};
+  QWidget* order[] = {RoutingMode, NatMode,    E_IP1,      E_IP2,       E_IP3,   E_IP4,   E_SUB1,
+                      E_SUB2,      E_SUB3,     E_SUB4,     E_GAT1,      E_GAT2,  E_GAT3,  E_GAT4,
+                      tcpPort,     CB_Baud,    CB_Par,     E_Time,      SE_Address, snmpPublic,
+                      snmpPrivate, E_Offset,   BitBtn1,    BitBtn2};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   for (QWidget* control : order) control->installEventFilter(this);
   const std::pair<QWidget*, const char*> names[] = {
       {E_IP1, "E_IP1"},         {E_IP2, "E_IP2"},     {E_IP3, "E_IP3"},   {E_IP4, "E_IP4"},
       {E_SUB1, "E_SUB1"},       {E_SUB2, "E_SUB2"},   {E_SUB3, "E_SUB3"}, {E_SUB4, "E_SUB4"},
       {SE_Address, "SE_Address"}, {CB_Baud, "CB_Baud"}, {CB_Par, "CB_Par"}, {E_Time, "E_Time"},
-      {E_Offset, "E_Offset"},   {RG_Mode, "RG_Mode"}, {BitBtn1, "BitBtn1"}, {BitBtn2, "BitBtn2"}};
+      {E_Offset, "E_Offset"},   {RG_Mode, "RG_Mode"}, {BitBtn1, "BitBtn1"}, {BitBtn2, "BitBtn2"},
+      {E_GAT1, "E_GAT1"},       {E_GAT2, "E_GAT2"},   {E_GAT3, "E_GAT3"}, {E_GAT4, "E_GAT4"},
+      {tcpPort, "tcpPort"},     {snmpPublic, "snmpPublic"}, {snmpPrivate, "snmpPrivate"}};
   for (const auto& [control, name] : names) control->setObjectName(name);
 }
 
 void TFpargen::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;  // the window system re-showing it is no opening
+  FitToScreen();
   qt::CentreOnScreen(this);
   FormShow();
+}
+
+void TFpargen::FitToScreen() {
+  const QSize size = qt::SizeWithinScreen(this, QSize(kClientWidth, kContentHeight));
+  setFixedSize(size);
+  ScrollBox->setGeometry(0, 0, size.width(), size.height());
 }
 
 void TFpargen::FormShow() {
@@ -208,7 +246,11 @@ void TFpargen::Load(const GeneralParameters& values) {
   for (int i = 0; i < 4; ++i) {
     ipRow_[i]->setText(Text(values.ip[i]));
     subnetRow_[i]->setText(Text(values.subnet[i]));
+    gatewayRow_[i]->setText(Text(values.gateway[i]));
   }
+  tcpPort->setText(QString::number(values.tcpPort));
+  snmpPublic->setText(Text(values.snmpPublic));
+  snmpPrivate->setText(Text(values.snmpPrivate));
   held_ = values;
   SE_Address->SetAddress(values.addressRtu);
   CB_Baud->setCurrentIndex(values.baudIndex >= 0 && values.baudIndex < CB_Baud->count()
@@ -227,7 +269,12 @@ GeneralParameters TFpargen::Values() const {
   for (int i = 0; i < 4; ++i) {
     values.ip[i] = Text(ipRow_[i]);
     values.subnet[i] = Text(subnetRow_[i]);
+    values.gateway[i] = Text(gatewayRow_[i]);
   }
+  // A port that is no integer fails the check as one out of range does.
+  values.tcpPort = ParseInteger(Text(tcpPort)).value_or(-1);
+  values.snmpPublic = Text(snmpPublic);
+  values.snmpPrivate = Text(snmpPrivate);
   values.addressRtu = SE_Address->Address();
   values.baudIndex = CB_Baud->currentIndex();
   values.parityIndex = CB_Par->currentIndex();
@@ -238,14 +285,35 @@ GeneralParameters TFpargen::Values() const {
 }
 
 bool TFpargen::ValidateFields() {
-  if (const std::optional<std::string> fault = FirstGeneralParameterFault(Values())) {
-    services_.messages.ShowError(*fault);
+  if (const std::optional<GeneralParameterFault> fault = FirstFaultyField(Values())) {
+    services_.messages.ShowError(fault->message);
+    // The refused field takes the keyboard with its text selected, to be retyped.
+    QLineEdit* field = FieldOf(*fault);
+    field->setFocus(Qt::OtherFocusReason);
+    field->selectAll();
     return false;
   }
   return true;
 }
 
+QLineEdit* TFpargen::FieldOf(const GeneralParameterFault& fault) const {
+  switch (fault.field) {
+    case GeneralParameterField::Ip: return ipRow_[fault.octet];
+    case GeneralParameterField::Subnet: return subnetRow_[fault.octet];
+    case GeneralParameterField::Gateway: return gatewayRow_[fault.octet];
+    case GeneralParameterField::TcpPort: return tcpPort;
+    case GeneralParameterField::TimeOut: return E_Time;
+    case GeneralParameterField::Offset: break;
+  }
+  return E_Offset;
+}
+
 bool TFpargen::BitBtn1Click() {
+  // Without a project the document would land in PROJECTS itself.
+  if (!store_.HasProject()) {
+    services_.messages.ShowMessage(std::string(kNoProjectMessage));
+    return false;
+  }
   // Taking the focus first makes the address field pull its text into range.
   BitBtn1->setFocus(Qt::OtherFocusReason);
   SE_Address->PullIntoRange();
@@ -264,13 +332,40 @@ bool TFpargen::BitBtn1Click() {
   return true;
 }
 
-void TFpargen::BitBtn2Click() { QDialog::reject(); }
+void TFpargen::BitBtn2Click() {
+  if (Values() != held_) {
+    if (!services_.messages.AskYesNo(kDiscardQuestion)) return;
+    // The question and the dialog close together, and the window manager
+    // may then leave no window with the keyboard: give it to the main window.
+    QDialog::reject();
+    if (QWidget* owner = parentWidget()) owner->activateWindow();
+    return;
+  }
+  QDialog::reject();
+}
 
 void TFpargen::reject() { BitBtn2Click(); }
 
+const std::array<QLineEdit*, 4>* TFpargen::RowOf(const QWidget* field) const {
+  for (const auto* row : {&ipRow_, &subnetRow_, &gatewayRow_})
+    if (std::find(row->begin(), row->end(), field) != row->end()) return row;
+  return nullptr;
+}
+
+bool TFpargen::PasteAddress(QLineEdit* field, const QString& text) {
+  const auto* row = RowOf(field);
+  const auto parts = PastedAddressParts(text.toStdString());
+  if (!row || !parts) return false;
+  for (int i = 0; i < 4; ++i) (*row)[i]->setText(Text((*parts)[i]));
+  field->selectAll();
+  return true;
+}
+
 bool TFpargen::E_IP1KeyPress(QLineEdit* field, QKeyEvent* key) {
+  if (key->matches(QKeySequence::Paste))
+    return PasteAddress(field, QGuiApplication::clipboard()->text());
   if (key->text() != ".") return false;
-  for (const auto* row : {&ipRow_, &subnetRow_})
+  for (const auto* row : {&ipRow_, &subnetRow_, &gatewayRow_})
     for (int i = 0; i < 3; ++i)
       if ((*row)[i] == field) {
         QLineEdit* next = (*row)[i + 1];
@@ -282,10 +377,21 @@ bool TFpargen::E_IP1KeyPress(QLineEdit* field, QKeyEvent* key) {
 
 bool TFpargen::eventFilter(QObject* watched, QEvent* event) {
   auto* field = qobject_cast<QLineEdit*>(watched);
-  if (event->type() == QEvent::KeyPress && field &&
-      (std::find(ipRow_.begin(), ipRow_.end(), field) != ipRow_.end() ||
-       std::find(subnetRow_.begin(), subnetRow_.end(), field) != subnetRow_.end()))
+  if (event->type() == QEvent::KeyPress && field && RowOf(field))
     return E_IP1KeyPress(field, static_cast<QKeyEvent*>(event));
+  if (event->type() == QEvent::ContextMenu && field && RowOf(field)) {
+    // The menu's Paste fills the row as Ctrl+V does.
+    std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+    for (QAction* action : menu->actions())
+      if (action->text().startsWith(QCoreApplication::translate("QLineEdit", "&Paste"))) {
+        disconnect(action, &QAction::triggered, nullptr, nullptr);
+        connect(action, &QAction::triggered, field, [this, field] {
+          if (!PasteAddress(field, QGuiApplication::clipboard()->text())) field->paste();
+        });
+      }
+    menu->exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+    return true;
+  }
 
   if (event->type() == QEvent::FocusIn) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <array>
 
+#include "documents/general_parameter_checks.h"
 #include "documents/pargen_document.h"
 #include "platform/services.h"
 
@@ -36,8 +37,10 @@ class TFpargen : public QDialog {
   // message was shown and the dialog stays open).
   bool BitBtn1Click();
   // Cancel: closes; nothing is written and the main window is unchanged.
+  // When a field differs from what the opening showed, asks first; No keeps
+  // the dialog open with the changes.
   void BitBtn2Click();
-  // Escape is Cancel.
+  // Escape and the window manager's close are Cancel.
   void reject() override;
   // The key handler of the eight octet fields: "." moves to the next field
   // of the row and is never inserted. True when the key was consumed.
@@ -54,6 +57,13 @@ class TFpargen : public QDialog {
   QLineEdit* E_SUB2;
   QLineEdit* E_SUB3;
   QLineEdit* E_SUB4;
+  QLineEdit* E_GAT1;  // "Default Gateway"
+  QLineEdit* E_GAT2;
+  QLineEdit* E_GAT3;
+  QLineEdit* E_GAT4;
+  QLineEdit* tcpPort;      // "TCP Port", 1 to 65535
+  QLineEdit* snmpPublic;   // "SNMP Public", at most 13 characters
+  QLineEdit* snmpPrivate;  // "SNMP Private"
   AddressSpinBox* SE_Address;
   QComboBox* CB_Baud;
   QComboBox* CB_Par;
@@ -80,12 +90,21 @@ class TFpargen : public QDialog {
   // Tab order, key handling and object names of the fields and buttons.
   void OrderAndNameControls();
   void Load(const GeneralParameters& values);
+  // Fills the row of field with a dotted address pasted into it; false
+  // (nothing changed) for any other text.
+  bool PasteAddress(QLineEdit* field, const QString& text);
+  const std::array<QLineEdit*, 4>* RowOf(const QWidget* field) const;
+  // The field a refusal names, for the focus.
+  QLineEdit* FieldOf(const GeneralParameterFault& fault) const;
+  // The dialog's size: all of it, or as much as the screen holds (it scrolls).
+  void FitToScreen();
 
   ProjectStore& store_;
   Services services_;
-  GeneralParameters held_;  // the gateway octets, TCP port and community names
+  GeneralParameters held_;  // what the opening showed; Cancel compares with it
   std::array<QLineEdit*, 4> ipRow_{};
   std::array<QLineEdit*, 4> subnetRow_{};
+  std::array<QLineEdit*, 4> gatewayRow_{};
 };
 
 }  // namespace fabrion

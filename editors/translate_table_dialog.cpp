@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -190,6 +191,10 @@ std::optional<std::vector<TMyRec>> TFSetVar::RowsToCheck() {
 
 bool TFSetVar::bitbtn1Click() {
   sga->CommitEdit();
+  if (!store_.HasProject()) {
+    services_.messages.ShowMessage(std::string(kNoProjectMessage));
+    return false;
+  }
   if (std::optional<std::string> refusal = CheckDataTypes(model_->Grid())) {
     services_.messages.ShowError(*refusal);
     return false;
@@ -324,11 +329,17 @@ void TFSetVar::ExportCsvClick() {
   const std::optional<std::string> path =
       services_.files.ChooseFileToSave("Export CSV", JoinPath(folder, name + ".csv"), kCsvFilter);
   if (!path) return;
+  const std::vector<TranslateCells> rows = TableCells(model_->Grid());
   try {
-    WriteFileAtomically(*path, WriteTranslateCsv(TableCells(model_->Grid())));
+    WriteFileAtomically(*path, WriteTranslateCsv(rows));
   } catch (const Error& error) {
     services_.messages.ShowGeneralError(error.what());
+    return;
   }
+  SayInStatusLine(QString("%1 %2 written to %3")
+                      .arg(rows.size())
+                      .arg(rows.size() == 1 ? "row" : "rows")
+                      .arg(QString::fromStdString(*path)));
 }
 
 void TFSetVar::ShowWarningCount() {
@@ -337,6 +348,7 @@ void TFSetVar::ShowWarningCount() {
   commands_.warnings->setIcon(
       warnings.empty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
   commands_.warnings->setEnabled(!warnings.empty() || warningsWindow->isVisible());
+  btn_warnings->setMinimumWidth(btn_warnings->sizeHint().width());  // the count is never cut
   if (warningsWindow->isVisible()) warningsWindow->SetWarnings(warnings);
 }
 
@@ -387,10 +399,17 @@ void TFSetVar::FindNext(bool forward) {
     if (QString::fromStdString(model_->Grid().Cell(row, column))
             .contains(wanted, Qt::CaseInsensitive)) {
       sga->GoToCell(row, column);
+      SayInStatusLine(QString());
       return;
     }
   }
-  services_.messages.ShowMessage("No cell holds \"" + wanted.toStdString() + "\".");
+  SayInStatusLine("No cell holds \"" + wanted + "\".");
+}
+
+void TFSetVar::SayInStatusLine(const QString& text) {
+  statusLine->setText(text);
+  statusLine->setToolTip(text);
+  statusLine->setVisible(!text.isEmpty());
 }
 
 }  // namespace fabrion

@@ -16,6 +16,7 @@
 #include "platform/services.h"
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QShowEvent;
@@ -70,8 +71,11 @@ class TFSetVar : public QDialog {
   bool DuplicateRows(int first, int last, const std::string& offset, const std::string& ip);
   void FindClick();  // the focus to the find field
   // The next (or previous) cell holding the find field's text, ignoring
-  // case, from the current cell on and around; a message when none does.
+  // case, from the current cell on and around; the line under the find
+  // field says so when none does.
   void FindNext(bool forward = true);
+  // The line under the find field; empty hides it.
+  void SayInStatusLine(const QString& text);
   // A CSV file chosen by the user replaces the grid's content as one undo
   // step; when any line is refused, nothing changes and an error box names
   // every refused line. Nothing is written before OK.
@@ -138,6 +142,7 @@ class TFSetVar : public QDialog {
   QPushButton* CheckDevicesButton = nullptr;
   QPointer<DeviceCheckWindow> checkDevices;  // made at the first check
   QLineEdit* E_Find = nullptr;
+  QLabel* statusLine = nullptr;  // under the find field: a find without match, an export done
   QToolButton* btn_warnings = nullptr;  // "3 warnings"
   DuplicateRowsDialog* duplicateRows = nullptr;
   MappingWarningsWindow* warningsWindow = nullptr;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -145,6 +146,16 @@ void TFSetVar::BuildWindow() {
   layout->setSpacing(0);
   layout->addWidget(sga, 1);
   layout->addWidget(CommandRow, 0);
+  // Under the find field, only while it has something to say.
+  statusLine = new QLabel(this);
+  statusLine->setObjectName("statusLine");
+  statusLine->setTextFormat(Qt::PlainText);
+  statusLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  statusLine->setContentsMargins(kOkLeft, 0, 8, 0);
+  PaintBackground(statusLine);
+  statusLine->hide();
+  layout->addWidget(statusLine, 0);
   layout->addWidget(Panel1, 0);
 }
 
@@ -169,7 +180,7 @@ void TFSetVar::BuildGrid() {
 
   QHeaderView* columns = sga->horizontalHeader();
   columns->setSectionResizeMode(QHeaderView::Interactive);
-  columns->setStretchLastSection(false);
+  columns->setStretchLastSection(true);  // Mnemonic takes the width the others leave
   columns->setSectionsMovable(false);
   columns->setFixedHeight(kRowHeight);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -260,6 +271,7 @@ void TFSetVar::BuildCommandRow() {
   E_Find->setMinimumWidth(70);
   E_Find->setMaximumWidth(160);
   connect(E_Find, &QLineEdit::returnPressed, this, [this] { FindNext(true); });
+  connect(E_Find, &QLineEdit::textEdited, this, [this] { SayInStatusLine(QString()); });
   row->addWidget(E_Find, 1, Qt::AlignRight);
   focusRing_.push_back(E_Find);
 }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "editors/mapping_warnings_window.h"
 #include "firmware/firmware_composer.h"
 #include "firmware/flash_tool_call.h"
 #include "platform/error.h"
@@ -20,6 +22,7 @@
 #include "platform/qt/progress_bar_indicator.h"
 #include "platform/shell.h"
 #include "project/project_store.h"
+#include "table/translate_table_checks.h"
 
 namespace fabrion {
 namespace {
@@ -70,6 +73,31 @@ TFModifyFileSx::TFModifyFileSx(ProjectStore& store, Services services, QWidget* 
   Avanzamento->setGeometry(kBarLeft, 176, kBarWidth, 24);
   Avanzamento->setTextVisible(false);
   progress_ = std::make_unique<qt::ProgressBarIndicator>(Avanzamento);
+
+  plan = new QLabel(this);
+  plan->setObjectName("plan");
+  plan->setGeometry(kBarLeft, 26, kBarWidth, 48);
+  plan->setTextFormat(Qt::PlainText);
+  plan->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  outcome = new QLabel(this);
+  outcome->setObjectName("outcome");
+  outcome->setGeometry(kBarLeft, 76, kBarWidth, 34);
+  outcome->setTextFormat(Qt::PlainText);
+  outcome->setWordWrap(true);
+  outcome->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  warnings = new QLabel(this);
+  warnings->setObjectName("warnings");
+  warnings->setGeometry(kBarLeft, 112, kBarWidth, 18);
+  connect(warnings, &QLabel::linkActivated, this, [this] {
+    if (!warningsWindow_) warningsWindow_ = new MappingWarningsWindow(this);
+    warningsWindow_->SetWarnings(warnings_);
+    warningsWindow_->show();
+    warningsWindow_->raise();
+  });
+  auto* portLabel = new QLabel("Port", this);
+  portLabel->setGeometry(cbport->x() - 40, 143, 36, 21);
+  portLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  portLabel->setBuddy(cbport);
 
   Shape1 = new QFrame(this);
   Shape1->setGeometry(kBarLeft, 208, kBarWidth, 10);
@@ -122,6 +150,9 @@ void TFModifyFileSx::keyPressEvent(QKeyEvent* event) {
 
 void TFModifyFileSx::FormShow() {
   PlaceOnScreen();
+  plan->clear();
+  outcome->clear();
+  warnings->clear();
   cbport->setFocus(Qt::OtherFocusReason);
   bank_ = 1;
   cbport->setCurrentIndex(0);
@@ -155,6 +186,28 @@ void TFModifyFileSx::FormShow() {
   if (!EndsWithSeparator(projectFolder_)) projectFolder_ += kPathSeparator;
   outputName_ = kOutputPrefix + masterName_;
   LbButton2->setEnabled(true);
+  ShowPlan();
+}
+
+void TFModifyFileSx::ShowPlan() {
+  const ProjectFields& fields = store_.Fields();
+  plan->setText(QString::fromStdString(
+      "Project: " + fields.ProjectDir + "\nMaster firmware: " +
+      JoinPath(fields.MasterDir, masterName_) + "\nOutput file: " + outputName_ +
+      " in the project folder"));
+  try {
+    warnings_ = ProjectMappingWarnings(fields.VarPath, fields.ParGenPath);
+  } catch (const Error&) {
+    warnings_.clear();  // the image build has already said what is wrong
+  }
+  warnings->setText(warnings_.empty()
+                        ? QString()
+                        : WarningCountText(warnings_.size()) +
+                              " in the translate table. <a href=\"#\">Show\u2026</a>");
+}
+
+void TFModifyFileSx::ShowOutcome(const std::string& text) {
+  outcome->setText(QString::fromStdString(text));
 }
 
 std::string TFModifyFileSx::OutputPath() const {
@@ -164,9 +217,14 @@ std::string TFModifyFileSx::OutputPath() const {
 void TFModifyFileSx::LbButton2Click() {
   // A composition that stopped with a message leaves nothing new to program:
   // whatever file of that name an earlier run left is not handed on.
+  ShowOutcome("Composing " + outputName_ + "\u2026");
   try {
-    if (!ExeModFileSxClick()) return;
+    if (!ExeModFileSxClick()) {
+      ShowOutcome("Stopped: " + outputName_ + " was not composed, the flash tool was not started.");
+      return;
+    }
   } catch (const Error& error) {
+    ShowOutcome("Stopped: " + GeneralErrorText(error.what()));
     services_.messages.ShowGeneralError(error.what());
     return;
   }
@@ -189,16 +247,30 @@ bool TFModifyFileSx::ExeModFileSxClick() {
 void TFModifyFileSx::ExeUpdateFirClick() {
   const std::string output = OutputPath();
   if (!FileExists(output)) {
+    ShowOutcome(std::string("Stopped: ") + kOutputMissing);
     services_.messages.ShowMessage(kOutputMissing);
     return;
   }
   const std::string flashTool = JoinPath(store_.Fields().ProgramDir, kFlashToolName);
   if (!FileExists(flashTool)) {
+    ShowOutcome(std::string("Stopped: ") + kFlashToolMissing);
     services_.messages.ShowMessage(kFlashToolMissing);
     return;
   }
-  if (!services_.shell.StartProgram(flashTool, FlashToolParameters(output, cbport->currentIndex())))
+  const std::string written = WrittenText();
+  if (!services_.shell.StartProgram(flashTool, FlashToolParameters(output, cbport->currentIndex()))) {
+    ShowOutcome(written + ", but " + std::string(kFlashToolName) + " could not be started.");
     services_.messages.ShowMessage(kFlashToolNotStarted);
+    return;
+  }
+  ShowOutcome(written + ", flash tool started on " + PortName(cbport->currentIndex()) + ".");
+}
+
+std::string TFModifyFileSx::WrittenText() const {
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(ToFsPath(OutputPath()), error);
+  const std::string size = error ? std::string("size unknown") : std::to_string(bytes) + " bytes";
+  return outputName_ + " written (" + size + ")";
 }
 
 void TFModifyFileSx::LbButton1Click() { close(); }

@@ -3,16 +3,21 @@
 #include <QDialog>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "documents/mapping_checks.h"
 
 #include "platform/services.h"
 
 class QComboBox;
 class QFrame;
+class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace fabrion {
 
+class MappingWarningsWindow;
 class ProjectStore;
 namespace qt {
 class ProgressBarIndicator;
@@ -48,6 +53,9 @@ class TFModifyFileSx : public QDialog {
   QProgressBar* Avanzamento = nullptr;
   QFrame* Shape1 = nullptr;
   QPushButton* LbButton1 = nullptr;
+  QLabel* plan = nullptr;      // the project, the master file and the output file
+  QLabel* outcome = nullptr;   // what the last Execute came to
+  QLabel* warnings = nullptr;  // how many mapping warnings the table has, with "Show…"
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -56,6 +64,11 @@ class TFModifyFileSx : public QDialog {
 
  private:
   void PlaceOnScreen();
+  // The upper part: what Execute is about to do, and the table's warnings.
+  void ShowPlan();
+  void ShowOutcome(const std::string& text);
+  // "New_ravelin.sx written (N bytes)".
+  std::string WrittenText() const;
 
   ProjectStore& store_;
   Services services_;
@@ -66,6 +79,8 @@ class TFModifyFileSx : public QDialog {
   std::string outputName_;
   std::string projectFolder_;
   std::string binFolder_;
+  MappingWarningsWindow* warningsWindow_ = nullptr;
+  std::vector<MappingWarning> warnings_;
 };
 
 }  // namespace fabrion

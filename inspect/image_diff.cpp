@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "documents/integer_rule.h"
+#include "documents/pargen_document.h"
 #include "documents/var_document.h"
 #include "inspect/image_decoding.h"
 #include "inspect/image_file.h"
@@ -99,6 +101,11 @@ Configuration ReadConfiguration(std::string_view path) {
   for (const RowTexts& row : ReadTable(JoinPath(path, "var.xml")))
     mnemonics.push_back(row.complete() ? row.values.back() : std::string());
   configuration.mnemonics = std::move(mnemonics);
+  if (const std::string parGen = JoinPath(path, "pargen.xml"); FileExists(parGen)) {
+    const GeneralParameterTexts general = ReadGeneralParameterTexts(parGen);
+    if (const auto& t = general.Text("TIME_OUT")) configuration.timeOut = ParseInteger(*t);
+    if (const auto& t = general.Text("OFFSET")) configuration.dataOffset = ParseInteger(*t);
+  }
   return configuration;
 }
 
@@ -114,8 +121,17 @@ Differences CompareConfigurations(const Configuration& a, const Configuration& b
   const DecodedImage decodedA = DecodeConfigImage(a.image);
   const DecodedImage decodedB = DecodeConfigImage(b.image);
 
-  const std::vector<ValueWords> generalA = GeneralParameterWords(decodedA.general);
-  const std::vector<ValueWords> generalB = GeneralParameterWords(decodedB.general);
+  std::vector<ValueWords> generalA = GeneralParameterWords(decodedA.general);
+  std::vector<ValueWords> generalB = GeneralParameterWords(decodedB.general);
+  // A project's own value, not the 16 bits the image kept of it.
+  auto ownValues = [](const Configuration& side, std::vector<ValueWords>& words) {
+    for (ValueWords& w : words) {
+      if (w.name == "RTU time-out" && side.timeOut) w.value = std::to_string(*side.timeOut) + " ms";
+      if (w.name == "System data offset" && side.dataOffset) w.value = std::to_string(*side.dataOffset);
+    }
+  };
+  ownValues(a, generalA);
+  ownValues(b, generalB);
   for (std::size_t k = 0; k < generalA.size(); ++k)
     if (generalA[k].value != generalB[k].value)
       lines.push_back(generalA[k].name + " " + generalA[k].value + kArrow + generalB[k].value);

@@ -2,6 +2,7 @@
 // What differs between two configurations, each a project folder, a bank
 // file or a composed firmware file: the images apart from their build date
 // and time, in words, and between two projects their mnemonics too.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,10 @@ struct Configuration {
   ConfigImage image{};
   // A project's mnemonics by row (var.xml's order); nothing for a file.
   std::optional<std::vector<std::string>> mnemonics;
+  // A project's TIME_OUT and OFFSET as its document holds them, which the
+  // image's 16-bit fields may have cut (70000 reaches the device as 4464).
+  std::optional<std::int32_t> timeOut;
+  std::optional<std::int32_t> dataOffset;
 };
 
 // A project folder's configuration (the image its documents build) or a

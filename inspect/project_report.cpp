@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "documents/ip_address.h"
+#include "documents/general_parameter_checks.h"
 #include "documents/mapping_checks.h"
 #include "documents/var_document.h"
 #include "firmware/firmware_composer.h"
@@ -254,7 +255,11 @@ std::string ProjectReportHtml(std::string_view projectDir, const LocalDateTime& 
   GeneralSection(html, decoded.general);
   const std::size_t rows = std::max(decoded.rows.size(), project.mnemonics->size());
   TableSection(html, decoded.rows, rows, *project.mnemonics);
-  WarningsSection(html, MappingWarningTexts(decoded.rows, rows, decoded.general));
+  std::vector<std::string> warnings = MappingWarningTexts(decoded.rows, rows, decoded.general);
+  for (const std::string& line :
+       DeviceWordOverflowsIn(JoinPath(std::string(projectDir), "pargen.xml")))
+    warnings.push_back(line);
+  WarningsSection(html, warnings);
   FilesSection(html, projectDir, project.image);
   html.Raw("</body>\n</html>\n");
   return html.Take();

@@ -17,14 +17,18 @@ PingResult PingDevice(const std::string& address, int& pingStatus, Clock& clock,
     const std::uint32_t t0 = clock.TickCount();
     pingStatus = kPingNoAnswer;
     const EchoRequest request{address, address, kEchoTimeoutMilliseconds};
-    echo.Echo(request, [&pingStatus](const EchoReplyStatus& status) { Ping1Reply(pingStatus, status); });
+    std::uint32_t answered = 0;
+    echo.Echo(request, [&](const EchoReplyStatus& status) {
+      answered = static_cast<std::uint32_t>(clock.TickCount() - t0);
+      Ping1Reply(pingStatus, status);
+    });
     do {
       clock.SleepMilliseconds(kPingWaitStepMilliseconds);
       pump.ProcessEvents();
     } while (pingStatus == kPingNoAnswer &&
              static_cast<std::uint32_t>(clock.TickCount() - t0) <= kPingWaitBoundMilliseconds);
     if (pingStatus == kPingFound)
-      return {kPingResultFound, "Ping! Device Found!", "Device Found!"};
+      return {kPingResultFound, "Ping! Device Found!", "Device Found!", answered};
     return {kPingResultNotFound, "Ping! Device Not Found!", "Device Not Found!"};
   } catch (const std::exception&) {
     return {kPingResultError, "Ping! Error!!!", "Error!!! Check the Ip Address"};

@@ -29,6 +29,7 @@ struct PingResult {
   int kind = kPingResultError;
   std::string title;
   std::string text;
+  std::uint32_t answerMilliseconds = 0;  // from the request to the reply, when found
   bool operator==(const PingResult&) const = default;
 };
 

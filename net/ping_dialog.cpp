@@ -1,6 +1,7 @@
 #include "net/ping_dialog.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -61,6 +62,10 @@ void TFPing::ShowPingResult(int kind, const QString& title, const QString& text)
   if (kind >= 0 && kind < 3) signs[kind]->show();
   Label1->setText(text);
   setWindowTitle(title);
+  // Wide enough that the window manager shows the whole title.
+  const int width = std::max(kClientWidth, qt::WidthForTitle(title));
+  setFixedSize(width, kClientHeight);
+  LbButton1->move((width - kButtonWidth) / 2, LbButton1->y());
 }
 
 void TFPing::LbButton1Click() { accept(); }

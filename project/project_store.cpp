@@ -53,6 +53,10 @@ bool EscapesProjectsFolder(std::string_view name) {
   return false;
 }
 
+bool ProjectStore::HasProject() const {
+  return !fields_.ProjectDir.empty() && fields_.ProjectDir != fields_.ProjectsDir;
+}
+
 std::string ProjectStore::IniPath() const { return JoinPath(fields_.ProgramDir, kIniFileName); }
 
 std::string ProjectStore::LoadLastProject(std::string_view programDir) {
@@ -135,8 +139,12 @@ NewProjectAttempt ProjectStore::CreateProject(const std::string& destination,
   }
   if (!attempt.mayClose) return attempt;
 
-  if (!IsUsableProjectName(typedName)) {
-    attempt.messages.emplace_back("Name project not valid");
+  if (EscapesProjectsFolder(typedName) || HoldsUnusableCharacter(typedName)) {
+    attempt.messages.emplace_back(
+        EscapesProjectsFolder(typedName)
+            ? "Name project not valid: the project must stay inside the PROJECTS folder (no \"..\", "
+              "no drive, no leading \"/\" or \"\\\")."
+            : "Name project not valid: a control character or a double quote cannot be part of it.");
     attempt.mayClose = false;
     return attempt;
   }
@@ -147,6 +155,13 @@ NewProjectAttempt ProjectStore::CreateProject(const std::string& destination,
     return attempt;
   }
   if (!CreateOneDirectory(folder)) {
+    // A name with a separator makes one folder inside another, which must exist.
+    const std::size_t last = typedName.find_last_of("/\\");
+    if (last != std::string::npos && !DirectoryExists(JoinPath(destination, typedName.substr(0, last))))
+      attempt.messages.push_back("Name project not valid: \"" + typedName.substr(0, last) +
+                                 "\" is not a folder in PROJECTS (\"/\" and \"\\\" separate folders).");
+    else
+      attempt.messages.push_back("The project folder \"" + folder + "\" cannot be created.");
     attempt.mayClose = false;
     return attempt;
   }

@@ -15,6 +15,8 @@ inline constexpr std::string_view kIniFileName = "Fabrion.ini";
 inline constexpr std::string_view kMasterFolderName = "MASTER";
 inline constexpr std::string_view kProjectsFolderName = "PROJECTS";
 inline constexpr std::string_view kOpenProjectTitle = "Select directory of project";
+// What a step that writes a project's files says when there is no project.
+inline constexpr std::string_view kNoProjectMessage = "Create or open a project first.";
 
 // The fields of the current project; paths use the platform's separator.
 struct ProjectFields {
@@ -46,6 +48,9 @@ class ProjectStore {
   ProjectFields& Fields() { return fields_; }
   const ProjectFields& Fields() const { return fields_; }
   std::string IniPath() const;
+  // True when a project folder is current: not PROJECTS itself (the first
+  // start, a remembered project that has gone) and not empty.
+  bool HasProject() const;
 
   // Start-up: the folders (MASTER and PROJECTS made when missing), the last
   // project from the ini file; returns the window title.

@@ -8,6 +8,7 @@
 #include "documents/integer_rule.h"
 #include "documents/translate_csv.h"
 #include "documents/utf8_text.h"
+#include "platform/paths.h"
 
 namespace fabrion {
 namespace {
@@ -266,6 +267,19 @@ void FillArea(TranslateGrid& grid, GridArea area, const std::string& text) {
   for (int row = area.top; row <= area.bottom; ++row)
     for (int column = area.left; column <= area.right; ++column)
       if (IsEditable(row, column)) grid.SetCell(row, column, text);
+}
+
+}  // namespace fabrion
+
+namespace fabrion {
+
+std::vector<MappingWarning> ProjectMappingWarnings(std::string_view varPath,
+                                                   std::string_view parGenPath) {
+  TranslateGrid grid;
+  PlaceRows(grid, ReadTable(varPath));
+  std::optional<GatewayNetwork> network;
+  if (FileExists(parGenPath)) network = GatewayNetworkOf(ReadGeneralParameters(parGenPath));
+  return CheckMapping(ReadableRows(grid), network);
 }
 
 }  // namespace fabrion

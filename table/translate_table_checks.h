@@ -108,6 +108,12 @@ std::vector<RowRefusal> CheckEveryRow(const TranslateGrid& grid);
 // row numbers; rows that fail are left out. Cheap enough for every edit.
 std::vector<NumberedRow> ReadableRows(const TranslateGrid& grid);
 
+// The mapping warnings of a project's var.xml against its pargen.xml (the
+// network checks left out when that is missing or its addresses are not
+// valid). Throws Error or DocumentParseError when a document cannot be read.
+std::vector<MappingWarning> ProjectMappingWarnings(std::string_view varPath,
+                                                   std::string_view parGenPath);
+
 // The table's rows (1 down to the first empty Address RTU) as they stand,
 // Data Type to Mnemonic: what "Export CSV" writes.
 std::vector<TranslateCells> TableCells(const TranslateGrid& grid);

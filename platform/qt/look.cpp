@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
@@ -75,6 +76,41 @@ void MoveFrameTo(QWidget* window, QPoint topLeft) {
   const QMargins margins = FrameMargins(window);
   window->setGeometry(QRect(topLeft + QPoint(margins.left(), margins.top()), window->size()));
 }
+
+int WidthForTitle(const QString& title) {
+  constexpr int kFrameButtonsRoom = 140;
+  QFont titleFont = QApplication::font();
+  titleFont.setBold(true);
+  return QFontMetrics(titleFont).horizontalAdvance(title) + kFrameButtonsRoom;
+}
+
+QSize SizeWithinScreen(const QWidget* window, QSize wanted) {
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return wanted;
+  const QMargins frame = FrameMargins(window);
+  const QSize room = screen->availableGeometry().size().shrunkBy(frame);
+  return wanted.boundedTo(room);
+}
+
+namespace {
+
+class ScreenFit : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* window = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Show && window && window->isWindow() &&
+        window->minimumSize() != window->maximumSize()) {
+      const QSize fit = SizeWithinScreen(window, window->size());
+      if (fit != window->size()) window->resize(fit);
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+void KeepResizableWindowsOnScreen() { qApp->installEventFilter(new ScreenFit(qApp)); }
 
 void CentreOnScreen(QWidget* window) {
   QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();

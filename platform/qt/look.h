@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QMargins>
 #include <QPoint>
+#include <QSize>
 #include <QPushButton>
 #include <QStyle>
 
@@ -33,6 +34,19 @@ QMargins FrameMargins(const QWidget* window);
 
 // Places window so that the top left corner of its frame is at topLeft.
 void MoveFrameTo(QWidget* window, QPoint topLeft);
+
+// The client width a window needs for the window manager to show title whole
+// in a bold title font, beside the frame's picture and buttons.
+int WidthForTitle(const QString& title);
+
+// The client size wanted, cut to what the available area of window's screen
+// holds with the window manager's frame around it.
+QSize SizeWithinScreen(const QWidget* window, QSize wanted);
+
+// From now on every resizable window the program shows is cut to the screen
+// it opens on (at 2x scaling a 1280 x 1024 screen holds 640 x 512), so that
+// its buttons stay reachable; fixed windows see to it themselves.
+void KeepResizableWindowsOnScreen();
 
 // Places window, frame included, in the middle of the screen it is on (or
 // the primary screen).

@@ -1,14 +1,28 @@
 #include "platform/qt/qt_message_boxes.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <memory>
+
+#include "platform/qt/look.h"
 
 namespace fabrion::qt {
 namespace {
 
 QString ApplicationTitle() {
   return QString::fromUtf8(kApplicationTitle.data(), kApplicationTitle.size());
+}
+
+// A short text makes a box narrower than its title bar needs, and the window
+// manager then cuts the title ("Firm… rion"): a spacer under the text keeps
+// the box wide enough.
+void KeepTitleInView(QMessageBox& box) {
+  const int width = WidthForTitle(box.windowTitle());
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // A box over the active window. Its text is shown as it is: a quoted cell or
@@ -20,6 +34,7 @@ std::unique_ptr<QMessageBox> MakeBox(QMessageBox::Icon icon, const QString& titl
   auto box = std::make_unique<QMessageBox>(icon, title, QString::fromStdString(text), buttons,
                                            QApplication::activeWindow());
   box->setTextFormat(Qt::PlainText);
+  KeepTitleInView(*box);
   return box;
 }
 

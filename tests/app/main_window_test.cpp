@@ -12,6 +12,8 @@
 #include "app/about_dialog.h"
 #include "app/application.h"
 #include "app/main_window.h"
+#include "editors/general_parameter_dialog.h"
+#include "editors/translate_table_dialog.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "platform/paths.h"
@@ -94,6 +96,38 @@ class MainWindowTest : public QObject {
     // Up date Device formed no path from the empty folder: nothing at the root's bin.
     QVERIFY(!fs::exists(fs::symlink_status("/bin/bank1.bin")));
     QVERIFY(!fs::exists(fs::symlink_status("/bin/bankg.c")));
+  }
+
+  // With PROJECTS itself current, nothing that writes a project's files runs.
+  void withoutAProjectTheStepsWriteNothing() {
+    Run run;
+    run.Start();
+    QTest::mouseClick(run.main().CreateBin, Qt::LeftButton);
+    run.windows.dialogs.pargen->show();
+    run.windows.dialogs.pargen->BitBtn1Click();
+    run.windows.dialogs.setVar->show();
+    run.windows.dialogs.setVar->bitbtn1Click();
+    std::vector<ShownMessage> expected(3, {ShownMessage::Plain, "Create or open a project first."});
+    QVERIFY(run.platform.messages.shown == expected);
+    QVERIFY(fs::is_empty(run.Projects()));
+  }
+
+  // The ping field shows the project's address at start and after Open project.
+  void pingFieldShowsTheProjectsAddress() {
+    Run run;
+    fs::create_directories(run.Projects() + "/gw1");
+    fs::create_directories(run.Projects() + "/gw2");
+    test::WriteFileBytes(run.Projects() + "/gw1/pargen.xml",
+                         "<General_Parameter><TCP_IP1>10</TCP_IP1><TCP_IP2>0</TCP_IP2>"
+                         "<TCP_IP3>0</TCP_IP3><TCP_IP4>5</TCP_IP4></General_Parameter>");
+    test::WriteFileBytes(run.Projects() + "/gw2/pargen.xml", "<General_Parameter><TCP_IP1>");
+    test::WriteFileBytes(run.program / "Fabrion.ini", "[lastproj]\r\nprojectname=gw1\r\n");
+    run.Start();
+    QCOMPARE(run.main().Edit1->text(), QString("10.0.0.5"));
+    run.platform.picker.answers.push_back(run.Projects() + "/gw2");  // not well-formed
+    QTest::mouseClick(run.main().open, Qt::LeftButton);
+    QCOMPARE(run.main().Edit1->text(), QString("0.0.0.0"));
+    QVERIFY(run.platform.messages.shown.empty());
   }
 
   void closingRemembersProject() {
@@ -208,9 +242,17 @@ class NewProjectDialogTest : public QObject {
     QTest::newRow("empty") << "" << QStringList{"Name project not valid"};
     QTest::newRow("exists") << "taken"
                             << QStringList{"Name project not valid because directory already exists"};
-    QTest::newRow("missing first level") << "nosuch/deeper" << QStringList{};
-    QTest::newRow("outside") << "../outside" << QStringList{"Name project not valid"};
-    QTest::newRow("double quote") << "say \"hi\"" << QStringList{"Name project not valid"};
+    QTest::newRow("missing first level")
+        << "nosuch/deeper"
+        << QStringList{"Name project not valid: \"nosuch\" is not a folder in PROJECTS (\"/\" and "
+                       "\"\\\" separate folders)."};
+    QTest::newRow("outside") << "../outside"
+                             << QStringList{"Name project not valid: the project must stay inside the "
+                                            "PROJECTS folder (no \"..\", no drive, no leading \"/\" or "
+                                            "\"\\\")."};
+    QTest::newRow("double quote")
+        << "say \"hi\""
+        << QStringList{"Name project not valid: a control character or a double quote cannot be part of it."};
   }
   void refusalsKeepDialogOpenWithTypedText() {
     QFETCH(QString, typed);

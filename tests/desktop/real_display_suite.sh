@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program on a real X display: Xvfb with the openbox window manager, driven
 # with xdotool and read back with xprop. It checks what the offscreen platform of
-# the widget tests cannot see: the titles the X server holds, the icon, and which
-# keys close which dialog.
+# the widget tests cannot see: the titles the X server holds, the icon, which
+# keys close which dialog, the frame hints, and that windows and message boxes
+# open large enough for their content and title.
 #
 #   real_display_suite.sh BUILD_DIR [CASE...]     (all cases when none is named)
 #
@@ -111,6 +112,21 @@ frame_centred() {  # frame_centred ID: the frame, title bar included, in the mid
     fail "window \"$(title_of "$1")\" has its frame's middle $dx,$dy pixels off the screen's middle"
 }
 
+at_least() {  # at_least ID WIDTH HEIGHT: the client area is no smaller
+  local w h
+  read -r w h < <(xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
+  [ "$w" -ge "$2" ] && [ "$h" -ge "$3" ] ||
+    fail "window \"$(title_of "$1")\" is $w x $h, less than $2 x $3"
+}
+no_frame_buttons() {  # ID asks the window manager for no close, minimise or maximise (Motif hints)
+  # Openbox draws its buttons whatever the hints say; IceWM, for one, leaves them off.
+  local flags functions
+  read -r flags functions < <(xprop -id "$1" -notype _MOTIF_WM_HINTS 2>/dev/null |
+    sed -n 's/^_MOTIF_WM_HINTS = \(0x[0-9a-f]*\), \(0x[0-9a-f]*\).*/\1 \2/p')
+  [ -n "$flags" ] && ((flags & 1)) && ! ((functions & (0x1 | 0x8 | 0x10 | 0x20))) ||
+    fail "window \"$(title_of "$1")\" does not ask for a frame without buttons (Motif flags ${flags:-none}, functions ${functions:-none})"
+}
+
 # --- Driving the program --------------------------------------------------------
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }  # click ID X Y (in the window)
@@ -130,12 +146,17 @@ open_dialog() {  # open_dialog TITLE X Y: clicks the main window's button at X Y
     echo "$dialog"
 }
 
-start_program() {  # a fresh program folder and the program in it; MAIN is its window
+start_program() {  # start_program CASE [PROJECT]: a fresh program folder, PROJECT remembered in it; MAIN is the window
   PROGRAM="$WORK/program-$1"
   cp -a "$WORK/laid-out" "$PROGRAM"
+  local title="$BASE_TITLE"
+  if [ -n "${2:-}" ]; then
+    mkdir -p "$PROGRAM/PROJECTS/$2/bin" && title+=" : /$2"
+    printf '[lastproj]\r\nprojectname=%s\r\n' "$2" >"$PROGRAM/Fabrion.ini"
+  fi
   (cd "$WORK" && exec env QT_QPA_PLATFORM=xcb "$PROGRAM/fabrion" >"$WORK/$1.log" 2>&1) &
   APP=$!
-  MAIN="$(window_titled "$BASE_TITLE" 30)" && active "$MAIN"
+  MAIN="$(window_titled "$title" 30)" && active "$MAIN"
 }
 
 end_program() {
@@ -149,6 +170,7 @@ case_main_window() {
   start_program main_window || return 1
   [ "$(old_title_of "$MAIN")" = "$BASE_TITLE" ] || { fail "WM_NAME is \"$(old_title_of "$MAIN")\""; return 1; }
   has_program_icon "$MAIN" || return 1
+  no_frame_buttons "$MAIN" || return 1
   click "$MAIN" "${MAIN_X[@]}"
   within 10 gone "$APP" || { fail "\"X\" did not end the program"; return 1; }
   APP=""
@@ -156,37 +178,62 @@ case_main_window() {
 }
 
 case_general_parameter() {
-  start_program general_parameter || return 1
-  local pargen="$PROGRAM/PROJECTS/pargen.xml" dialog box
-  # Escape is Cancel: nothing is written.
+  start_program general_parameter gp || return 1
+  local pargen="$PROGRAM/PROJECTS/gp/pargen.xml" dialog box
+  # Escape with nothing changed is Cancel at once: nothing is written.
   dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
   has_program_icon "$dialog" || return 1
+  no_frame_buttons "$dialog" || return 1
+  at_least "$dialog" 457 313 || return 1  # down to Operation Mode, without scrolling
   key Escape
   closes "$dialog" "General Parameter on Escape" || return 1
   [ ! -e "$pargen" ] || { fail "Escape wrote pargen.xml"; return 1; }
-  # A click on Cancel leaves Enter as OK for the next opening.
-  dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
-  click "$dialog" 392 148
-  closes "$dialog" "General Parameter on Cancel" || return 1
+  # Escape after a change asks first; No (Enter) keeps the dialog, Yes drops the change.
   dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
   type_text 55
+  key Escape
+  box="$(window_titled "Firmware Fabrion")" && active "$box" || return 1
+  key Return
+  closes "$box" "the question on Enter" || return 1
+  active "$dialog" || return 1
+  key Escape
+  box="$(window_titled "Firmware Fabrion")" && active "$box" || return 1
+  key alt+y
+  closes "$dialog" "General Parameter on Yes to discarding" || return 1
+  [ ! -e "$pargen" ] || { fail "discarding wrote pargen.xml"; return 1; }
+  # A click on Cancel leaves Enter as OK for the next opening.
+  dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
+  click "$dialog" 392 224
+  closes "$dialog" "General Parameter on Cancel" || return 1
+  # The gateway row takes "." as the IP rows do; port and community name are written.
+  dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
+  type_text 10.0.0.5
+  key Tab Tab Tab Tab Tab
+  type_text 10.0.0.1
+  key Tab
+  type_text 5020
+  click "$dialog" 372 165
+  key ctrl+a
+  type_text pub
   key Return
   closes "$dialog" "General Parameter on Enter after a click on Cancel" || return 1
-  grep -q '<TCP_IP1>55</TCP_IP1>' "$pargen" || { fail "Enter did not write the typed address"; return 1; }
-  # After the error box and a click into a field, Enter is still OK.
+  grep -q '<TCP_IP1>10</TCP_IP1>.*<TCP_IP4>5</TCP_IP4>.*<TCP_GAT1>10</TCP_GAT1><TCP_GAT2>0</TCP_GAT2><TCP_GAT3>0</TCP_GAT3><TCP_GAT4>1</TCP_GAT4><TCP_PORT>5020</TCP_PORT><SNMP_PUBLIC>pub</SNMP_PUBLIC>' "$pargen" ||
+    { fail "Enter did not write what was typed: $(cat "$pargen" 2>&1)"; return 1; }
+  # After the error box the refused field has the keyboard, its text selected;
+  # a click into a field after that leaves Enter as OK.
   dialog="$(open_dialog "General Parameter" "${GENERAL_PARAMETER[@]}")" || return 1
+  key Tab
   type_text 300
   key Return
   box="$(window_titled "Error")" && active "$box" || return 1
   key Return
   closes "$box" "the error box on Enter" || return 1
   active "$dialog" || return 1
-  click "$dialog" 37 60
-  key ctrl+a
-  type_text 10
+  type_text 20
+  click "$dialog" 125 60
   key Return
   closes "$dialog" "General Parameter on Enter after the error box" || return 1
-  grep -q '<TCP_IP1>10</TCP_IP1>' "$pargen" || fail "Enter after the error box did not write the address"
+  grep -q '<TCP_IP2>20</TCP_IP2>' "$pargen" || fail "the refused field did not take what was typed next"
 }
 
 case_new_project() {
@@ -194,10 +241,12 @@ case_new_project() {
   local dialog box
   dialog="$(open_dialog "New project" "${NEW_PROJECT[@]}")" || return 1
   frame_centred "$dialog" || return 1
+  no_frame_buttons "$dialog" || return 1
   # Enter with no name: the plain message box, titled with the application title.
   key Return
   box="$(window_titled "Firmware Fabrion")" && active "$box" || return 1
   has_program_icon "$box" || return 1
+  at_least "$box" 230 1 || return 1  # wide enough for its title
   key Return
   closes "$box" "the message box on Enter" || return 1
   active "$dialog" || return 1
@@ -220,6 +269,7 @@ case_generate_firmware() {
   key Return
   closes "$dialog" "New project on Enter" || return 1
   dialog="$(open_dialog "Generate Firmware" "${UP_DATE_DEVICE[@]}")" || return 1
+  no_frame_buttons "$dialog" || return 1
   # Neither key closes the dialog or composes. F4, sent after them, then opens
   # the port list's drop-down: the dialog is still open, the focus on the list.
   key Return KP_Enter Escape F4
@@ -233,8 +283,8 @@ case_generate_firmware() {
 }
 
 case_translate_table() {
-  start_program translate_table || return 1
-  local dialog var="$PROGRAM/PROJECTS/var.xml"
+  start_program translate_table tt || return 1
+  local dialog var="$PROGRAM/PROJECTS/tt/var.xml"
   dialog="$(open_dialog "Set Translate Table" "${TRANSLATE_TABLE[@]}")" || return 1
   # One row typed from the first cell on; Ctrl+Return in the open cell editor is OK.
   type_text "Holding Register"

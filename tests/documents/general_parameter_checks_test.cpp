@@ -1,5 +1,7 @@
 #include "documents/general_parameter_checks.h"
 
+#include "documents/ip_address.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -31,6 +33,7 @@ std::function<void(GeneralParameters&, const std::string&)> Gateway(int i) {
 }
 void TimeOut(GeneralParameters& v, const std::string& t) { v.timeOut = t; }
 void Offset(GeneralParameters& v, const std::string& t) { v.offset = t; }
+void Port(GeneralParameters& v, const std::string& t) { v.tcpPort = std::stoi(t); }
 
 class GeneralParameterFieldCheck : public ::testing::TestWithParam<FieldCase> {};
 
@@ -91,16 +94,24 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     TimeOutAndOffset, GeneralParameterFieldCheck,
     ::testing::Values(FieldCase{"time-out", TimeOut, "0", kAccepted},
-                      FieldCase{"time-out", TimeOut, "100000", kAccepted},
-                      FieldCase{"time-out", TimeOut, "2147483647", kAccepted},
+                      // The device holds 16 bits: 70000 would reach it as 4464.
+                      FieldCase{"time-out", TimeOut, "65535", kAccepted},
+                      FieldCase{"time-out", TimeOut, "65536", kTimeOutMessage},
+                      FieldCase{"time-out", TimeOut, "100000", kTimeOutMessage},
                       FieldCase{"time-out", TimeOut, "2147483648", kTimeOutMessage},
-                      FieldCase{"time-out", TimeOut, "$7FFFFFFF", kAccepted},
+                      FieldCase{"time-out", TimeOut, "$FFFF", kAccepted},
+                      FieldCase{"time-out", TimeOut, "$10000", kTimeOutMessage},
                       FieldCase{"time-out", TimeOut, "$FFFFFFFF", kTimeOutMessage},  // -1
                       FieldCase{"time-out", TimeOut, "", kTimeOutMessage},
                       FieldCase{"time-out", TimeOut, "-1", kTimeOutMessage},
                       FieldCase{"time-out", TimeOut, "10 ms", kTimeOutMessage},
                       FieldCase{"offset", Offset, "0", kAccepted},
                       FieldCase{"offset", Offset, "65535", kAccepted},
+                      FieldCase{"offset", Offset, "65536", kOffsetMessage},
+                      FieldCase{"tcp port", Port, "1", kAccepted},
+                      FieldCase{"tcp port", Port, "65535", kAccepted},
+                      FieldCase{"tcp port", Port, "0", kTcpPortMessage},
+                      FieldCase{"tcp port", Port, "65536", kTcpPortMessage},
                       FieldCase{"offset", Offset, "-1", kOffsetMessage},
                       FieldCase{"offset", Offset, "", kOffsetMessage},
                       FieldCase{"offset", Offset, "one", kOffsetMessage}),
@@ -117,10 +128,11 @@ TEST(GeneralParameterChecks, FirstFaultInOrderWins) {
   all.ip[3] = "256";
   all.subnet[0] = "256";
   all.gateway[0] = "256";
+  all.tcpPort = 0;
   all.timeOut = "";
   all.offset = "-1";
   const std::string_view expected[] = {kIpOctetMessage, kSubnetOctetMessage, kGatewayOctetMessage,
-                                       kTimeOutMessage, kOffsetMessage};
+                                       kTcpPortMessage, kTimeOutMessage, kOffsetMessage};
   for (std::string_view message : expected) {
     SCOPED_TRACE(std::string(message));
     EXPECT_EQ(FirstGeneralParameterFault(all), std::string(message));
@@ -128,6 +140,7 @@ TEST(GeneralParameterChecks, FirstFaultInOrderWins) {
     if (message == kIpOctetMessage) all.ip[3] = "1";
     if (message == kSubnetOctetMessage) all.subnet[0] = "1";
     if (message == kGatewayOctetMessage) all.gateway[0] = "1";
+    if (message == kTcpPortMessage) all.tcpPort = 502;
     if (message == kTimeOutMessage) all.timeOut = "0";
     if (message == kOffsetMessage) all.offset = "0";
   }
@@ -151,6 +164,36 @@ TEST(RtuAddressOf, PullsIntoRangeAndTakesOneForNoInteger) {
       {"-2147483648", 1}, {"99999999999", 1}};
   for (const auto& [text, address] : cases)
     EXPECT_EQ(RtuAddressOf(text), address) << "text \"" << text << "\"";
+}
+
+
+// --- Values a document holds that the device's 16-bit fields cut ---
+
+TEST(DeviceWordOverflows, SaysWhatTheDeviceGets) {
+  const std::string cut = " does not fit the device's 16-bit field: the device gets ";
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"<TIME_OUT>65535</TIME_OUT><OFFSET>x</OFFSET>", {}},  // no integer: the builder's concern
+      {"<TIME_OUT>$10000</TIME_OUT>", {"Timeout (ms) 65536" + cut + "0"}},
+      {"<OFFSET>-1</OFFSET>", {"System Data Offset -1" + cut + "65535"}}};
+  for (const auto& [elements, lines] : cases)
+    EXPECT_EQ(DeviceWordOverflows(ParseGeneralParameterTexts(std::string("<General_Parameter>") +
+                                                             elements + "</General_Parameter>")),
+              lines)
+        << elements;
+}
+
+
+// --- A dotted address pasted into one octet field fills its row ---
+
+TEST(PastedAddressParts, FillsTheRowOnlyForADottedAddress) {
+  using Parts = std::array<std::string, 4>;
+  const std::pair<const char*, std::optional<Parts>> cases[] = {
+      {"  10.0.0.5\n", Parts{"10", "0", "0", "5"}},
+      {"\t1. 2.$3.004 ", Parts{"1", " 2", "$3", "004"}},
+      {"12", std::nullopt}, {"1.2.3.256", std::nullopt}, {"1.2 .3.4", std::nullopt},
+      {" ", std::nullopt}};
+  for (const auto& [text, parts] : cases)
+    EXPECT_EQ(PastedAddressParts(text), parts) << '"' << text << '"';
 }
 
 }  // namespace

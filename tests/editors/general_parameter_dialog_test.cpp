@@ -31,6 +31,7 @@ namespace fabrion {
 namespace {
 
 using test::ShownMessage;
+const std::string kDiscard = "Discard the changes to the general parameters?";
 
 class GeneralParameterDialogTest : public QObject {
   Q_OBJECT
@@ -110,15 +111,16 @@ class GeneralParameterDialogTest : public QObject {
 
   // --- The window ---
 
-  void windowIsFixedToolWindowWithScrollingContent() {
+  void windowIsFixedToolWindowShowingAllItsContent() {
     Open();
     QCOMPARE(dialog_->windowTitle(), QString("General Parameter"));
-    QCOMPARE(dialog_->size(), QSize(457, 188));
+    QCOMPARE(dialog_->size(), QSize(457, 313));
     QCOMPARE(dialog_->minimumSize(), dialog_->maximumSize());
     QVERIFY(!(dialog_->windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(dialog_->ScrollBox->widget()->height() >= 313);
-    QVERIFY(dialog_->RG_Mode->mapTo(dialog_->ScrollBox->widget(), QPoint(0, 0)).y() > 188);
-    QCOMPARE(dialog_->ScrollBox->verticalScrollBar()->value(), 0);
+    const QRect mode(dialog_->RG_Mode->mapTo(dialog_->ScrollBox->viewport(), QPoint(0, 0)),
+                     dialog_->RG_Mode->size());
+    QVERIFY(dialog_->ScrollBox->viewport()->rect().contains(mode));
+    QCOMPARE(dialog_->ScrollBox->verticalScrollBar()->maximum(), 0);
     QCOMPARE(dialog_->RG_Mode->title(), QString("Operation Mode"));
     QCOMPARE(dialog_->RoutingMode->text(), QString("Routing Mode"));
     QCOMPARE(dialog_->NatMode->text(), QString("NAT Mode"));
@@ -155,9 +157,10 @@ class GeneralParameterDialogTest : public QObject {
   void VerifyKeyboardOrder(QWidget* chosen) {
     const std::vector<QWidget*> order = {
         chosen,          dialog_->E_IP1,   dialog_->E_IP2,     dialog_->E_IP3,    dialog_->E_IP4,
-        dialog_->E_SUB1, dialog_->E_SUB2,  dialog_->E_SUB3,    dialog_->E_SUB4,   dialog_->CB_Baud,
-        dialog_->CB_Par, dialog_->E_Time,  dialog_->SE_Address, dialog_->E_Offset, dialog_->BitBtn1,
-        dialog_->BitBtn2};
+        dialog_->E_SUB1, dialog_->E_SUB2,  dialog_->E_SUB3,    dialog_->E_SUB4,   dialog_->E_GAT1,
+        dialog_->E_GAT2, dialog_->E_GAT3,  dialog_->E_GAT4,    dialog_->tcpPort,  dialog_->CB_Baud,
+        dialog_->CB_Par, dialog_->E_Time,  dialog_->SE_Address, dialog_->snmpPublic,
+        dialog_->snmpPrivate, dialog_->E_Offset, dialog_->BitBtn1, dialog_->BitBtn2};
     dialog_->BitBtn2->setFocus(Qt::OtherFocusReason);
     for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
       for (std::size_t step = 0; step < order.size(); ++step) {
@@ -352,8 +355,9 @@ class GeneralParameterDialogTest : public QObject {
       QVERIFY(dialog_->isVisible());
     }
     QCOMPARE(platform_->messages.Texts(),
-             std::vector<std::string>(3, "Error!! Gateway must be between 0 and 255. "));
+             std::vector<std::string>(3, "Error!! Default Gateway must be between 0 and 255. "));
     QCOMPARE(Written(), GeneralParametersXml(onDisk));
+    platform_->messages.answers = {true};  // discard the typed address
     QTest::mouseClick(dialog_->BitBtn2, Qt::LeftButton);
     QVERIFY(!dialog_->isVisible());
     QCOMPARE(dialog_->result(), int(QDialog::Rejected));
@@ -363,7 +367,7 @@ class GeneralParameterDialogTest : public QObject {
   void timeOutOfZeroAndOfHundredThousandAreWrittenAsTyped_data() {
     QTest::addColumn<QString>("typed");
     QTest::newRow("0") << "0";
-    QTest::newRow("100000") << "100000";
+    QTest::newRow("65535") << "65535";
     QTest::newRow("hex") << "$3E8";
   }
   void timeOutOfZeroAndOfHundredThousandAreWrittenAsTyped() {
@@ -447,6 +451,7 @@ class GeneralParameterDialogTest : public QObject {
     Open();
     Replace(dialog_->E_IP1, "99");
     QTest::mouseClick(dialog_->NatMode, Qt::LeftButton);
+    platform_->messages.answers = {true};
     QTest::mouseClick(dialog_->BitBtn2, Qt::LeftButton);
     QVERIFY(!dialog_->isVisible());
     QCOMPARE(dialog_->result(), int(QDialog::Rejected));
@@ -456,12 +461,30 @@ class GeneralParameterDialogTest : public QObject {
     Open();
     QCOMPARE(dialog_->E_IP1->text(), QString("10"));
     QVERIFY(dialog_->RoutingMode->isChecked());
+    QCOMPARE(Shown(), (std::vector<ShownMessage>{{ShownMessage::Question, kDiscard}}));
+  }
+
+  // Documents the dialog wrote before it showed the gateway, the port and
+  // the community names come back byte for byte when those are left alone.
+  void untouchedNewFieldsWriteTheSameBytes() {
+    const std::string document =
+        "<General_Parameter><TCP_IP1>010</TCP_IP1><TCP_IP2>$0A</TCP_IP2><TCP_IP3> 1</TCP_IP3>"
+        "<TCP_IP4>0x9</TCP_IP4><TCP_SUB1>255</TCP_SUB1><TCP_SUB2>255</TCP_SUB2><TCP_SUB3>0</TCP_SUB3>"
+        "<TCP_SUB4>0</TCP_SUB4><TCP_GAT1>010</TCP_GAT1><TCP_GAT2>$0</TCP_GAT2><TCP_GAT3> 0</TCP_GAT3>"
+        "<TCP_GAT4>254</TCP_GAT4><TCP_PORT>65535</TCP_PORT><SNMP_PUBLIC>thirteen_char</SNMP_PUBLIC>"
+        "<SNMP_PRIVATE></SNMP_PRIVATE><BAUD>7</BAUD><PARITY>3</PARITY><TIME_OUT>65535</TIME_OUT>"
+        "<OFFSET>$FFFF</OFFSET><MODE>0</MODE><ADDRESS_RTU>255</ADDRESS_RTU></General_Parameter>";
+    test::WriteFileBytes(path_, document);
+    Open();
+    ClickOk();
     QVERIFY(Shown().empty());
+    QCOMPARE(Written(), document);
   }
 
   void escapeIsCancel() {
     Open();
     Replace(dialog_->E_IP1, "99");
+    platform_->messages.answers = {true};
     QTest::keyClick(dialog_->E_IP1, Qt::Key_Escape);
     QVERIFY(!dialog_->isVisible());
     QVERIFY(!FileExists(path_));
@@ -505,6 +528,7 @@ class GeneralParameterDialogTest : public QObject {
     Open();
     Replace(dialog_->E_Offset, "77");
     dialog_->CB_Baud->setCurrentIndex(0);
+    platform_->messages.answers = {true};
     dialog_->reject();
     // The document lost its offset and baud rate: the defaults fill them in.
     test::WriteFileBytes(path_, "<General_Parameter><TCP_IP1>10</TCP_IP1></General_Parameter>");
@@ -549,7 +573,7 @@ class GeneralParameterDialogTest : public QObject {
     Type(typed);
     QCOMPARE(dialog_->SE_Address->text(), typed);
     QTest::keyClick(dialog_->SE_Address, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog_->E_Offset));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog_->snmpPublic));
     QCOMPARE(dialog_->SE_Address->text(), left);
   }
 

@@ -1,6 +1,7 @@
 // "Up date Device" end to end: the image build, the Generate Firmware dialog,
 // the composition and the start of a flash tool that records its call.
 #include <QComboBox>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
@@ -119,6 +120,10 @@ class UpdateDeviceTest : public QObject {
         p.dialog()->cbport->setCurrentIndex(press.choose);
         QTest::mouseClick(p.dialog()->LbButton2, Qt::LeftButton);
         call = WaitForFlashCall(p.root);
+        QCOMPARE(p.dialog()->outcome->text(),
+                 QString("New_ravelin.sx written (%1 bytes), flash tool started on COM%2.")
+                     .arg(fs::file_size(p.output()))
+                     .arg(press.choose + 1));
       }));
       QCOMPARE(p.fakes.messages.Texts(), std::vector<std::string>{});
       QVERIFY(call.has_value());
@@ -275,6 +280,22 @@ class UpdateDeviceTest : public QObject {
       QCOMPARE(ReadFileBytes((bin / "bank1.bin").string()), std::string(16384, '\0'));
       QCOMPARE(fs::file_size(bin / "bankg.c"), std::uintmax_t(117824));
     }
+  }
+
+  // A time-out the device's 16-bit field cuts is built only after a Yes.
+  void AsksBeforeBuildingAValueTheDeviceCuts() {
+    Program p(false);
+    GeneralParameters values;
+    values.timeOut = "70000";
+    WriteGeneralParameters(p.store.Fields().ParGenPath, values);
+    for (const bool goOn : {false, true}) {
+      p.fakes.messages.answers = {goOn};
+      QCOMPARE(p.UpDateDevice([] {}), goOn);
+      QCOMPARE(fs::exists(p.project() / "bin" / "bank1.bin"), goOn);
+    }
+    const std::string question =
+        "Timeout (ms) 70000 does not fit the device's 16-bit field: the device gets 4464. Continue?";
+    QCOMPARE(p.fakes.messages.Texts(), std::vector<std::string>(2, question));
   }
 
   void ProgressBarShowsItsEndsExactlyAndClampsTheRest() {

@@ -32,7 +32,8 @@ class TFPingTest : public QObject {
  private slots:
   void LaysOutTheWindow() {
     TFPing ping;
-    QCOMPARE(ping.size(), QSize(250, 98));
+    QCOMPARE(ping.height(), 98);
+    QVERIFY(ping.width() >= 250);  // and wide enough for the title
     QCOMPARE(ping.minimumSize(), ping.maximumSize());
     QVERIFY(!(ping.windowFlags() & Qt::WindowCloseButtonHint));
     QVERIFY(!(ping.windowFlags() & Qt::WindowMinMaxButtonsHint));

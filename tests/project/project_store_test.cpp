@@ -139,6 +139,11 @@ TEST_F(StoreFixture, NewProjectIsRememberedBareAndRestoredWithSeparator) {
 
 TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
   Load();
+  const std::string kOutside =
+      "Name project not valid: the project must stay inside the PROJECTS folder (no \"..\", no "
+      "drive, no leading \"/\" or \"\\\").";
+  const std::string kUnusable =
+      "Name project not valid: a control character or a double quote cannot be part of it.";
   fs::create_directories(Projects() + kSep + "taken");
   fs::create_directories(Projects() + kSep + "group");
   struct Case {
@@ -150,26 +155,29 @@ TEST_F(StoreFixture, NewProjectChecksAndTheirMessages) {
       {"", "x", {"directory destination not valid"}, false},
       {"", "", {"directory destination not valid", "Name project not valid"}, false},
       {Projects(), "taken", {"Name project not valid because directory already exists"}, false},
-      // Several levels whose first is missing: nothing created, no message.
-      {Projects(), "nosuch" + kSep + "deeper", {}, false},
+      // Several levels whose first is missing: nothing created, and the message says why.
+      {Projects(), "nosuch" + kSep + "deeper",
+       {"Name project not valid: \"nosuch\" is not a folder in PROJECTS (\"/\" and \"\\\" separate "
+        "folders)."},
+       false},
       // A nested project below an existing folder is allowed.
       {Projects(), "group" + kSep + "gw7", {}, true},
       // Names that would leave the PROJECTS folder.
-      {Projects(), "..", {"Name project not valid"}, false},
-      {Projects(), ".." + kSep + "outside", {"Name project not valid"}, false},
-      {Projects(), "group" + kSep + ".." + kSep + ".." + kSep + "x", {"Name project not valid"}, false},
-      {Projects(), "a\\..\\..\\x", {"Name project not valid"}, false},
-      {Projects(), program / "elsewhere", {"Name project not valid"}, false},
-      {Projects(), "\\rooted", {"Name project not valid"}, false},
-      {Projects(), "C:drive", {"Name project not valid"}, false},
-      {Projects(), "c:\\drive", {"Name project not valid"}, false},
+      {Projects(), "..", {kOutside}, false},
+      {Projects(), ".." + kSep + "outside", {kOutside}, false},
+      {Projects(), "group" + kSep + ".." + kSep + ".." + kSep + "x", {kOutside}, false},
+      {Projects(), "a\\..\\..\\x", {kOutside}, false},
+      {Projects(), program / "elsewhere", {kOutside}, false},
+      {Projects(), "\\rooted", {kOutside}, false},
+      {Projects(), "C:drive", {kOutside}, false},
+      {Projects(), "c:\\drive", {kOutside}, false},
       // Characters that break the ini file's line or the flash tool's quoted parameter.
-      {Projects(), "say\"hi\"", {"Name project not valid"}, false},
-      {Projects(), "two\nlines", {"Name project not valid"}, false},
-      {Projects(), "cr\rx", {"Name project not valid"}, false},
-      {Projects(), "tab\tx", {"Name project not valid"}, false},
-      {Projects(), "del\x7F", {"Name project not valid"}, false},
-      {Projects(), "c1\xC2\x85x", {"Name project not valid"}, false},
+      {Projects(), "say\"hi\"", {kUnusable}, false},
+      {Projects(), "two\nlines", {kUnusable}, false},
+      {Projects(), "cr\rx", {kUnusable}, false},
+      {Projects(), "tab\tx", {kUnusable}, false},
+      {Projects(), "del\x7F", {kUnusable}, false},
+      {Projects(), "c1\xC2\x85x", {kUnusable}, false},
       // Blanks are kept as typed; dots inside a name and letters beyond ASCII are harmless.
       {Projects(), " spaced ", {}, true},
       {Projects(), "v1..2", {}, true},

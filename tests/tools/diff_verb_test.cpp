@@ -55,6 +55,21 @@ TEST_F(DiffVerb, NamesWhatChangedAndExitsByTheConfigurationOnly) {
   }
 }
 
+// A time-out the image's 16 bits cut: the project and its own bank file
+// differ, and image and table check say what the device gets.
+TEST_F(DiffVerb, NamesAValueTheDeviceGetsCut) {
+  Project("a", "10", {});
+  GeneralParameters general;
+  general.timeOut = "70000";
+  WriteGeneralParameters(folder / "a/pargen.xml", general);
+  const std::string warning =
+      "Timeout (ms) 70000 does not fit the device's 16-bit field: the device gets 4464";
+  EXPECT_EQ(Cli({"image", folder / "a"}).err, "Warning: " + warning + ".\n");
+  EXPECT_EQ(Cli({"diff", folder / "a", folder / "a/bin/bank1.bin"}).out,
+            "RTU time-out 70000 ms \xE2\x86\x92 4464 ms\n");
+  EXPECT_EQ(Cli({"table", "check", folder / "a"}).out, warning + "\n");
+}
+
 TEST_F(DiffVerb, ExitsWithThreeWhenAnInputCannotBeRead) {
   Project("a", "10", {});
   std::filesystem::create_directories(folder / "empty");

@@ -2,7 +2,9 @@
 #include <optional>
 #include <ostream>
 
+#include "documents/general_parameter_checks.h"
 #include "firmware/bank_source.h"
+#include "platform/paths.h"
 #include "firmware/config_image.h"
 #include "platform/clock.h"
 #include "platform/error.h"
@@ -17,7 +19,9 @@ constexpr const char* kImageHelp =
     "Builds the configuration image from PROJECT_DIR/pargen.xml and PROJECT_DIR/var.xml\n"
     "and writes PROJECT_DIR/bin/bank1.bin and PROJECT_DIR/bin/bankg.c, as \"Up date Device\"\n"
     "does. --time fixes the build date and time stored in the image (default: the local\n"
-    "clock), for reproducible builds.\n"
+    "clock), for reproducible builds. A time-out or offset the device's 16-bit field cuts\n"
+    "is built as the gateway gets it, with a warning on stderr (\"Warning: Timeout (ms)\n"
+    "70000 does not fit the device's 16-bit field: the device gets 4464.\").\n"
     "\n";
 
 constexpr ExitStatus kImageExits[] = {
@@ -84,6 +88,8 @@ int RunImage(const Args& args, std::ostream&, std::ostream& err) {
     err << GeneralErrorText(outcome.reason) << '\n';
     return kExitImageIncomplete;
   }
+  for (const std::string& line : DeviceWordOverflowsIn(JoinPath(*projectDir, "pargen.xml")))
+    err << "Warning: " << line << ".\n";
   return kExitOk;
 }
 

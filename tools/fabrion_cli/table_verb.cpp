@@ -2,6 +2,7 @@
 #include <optional>
 #include <ostream>
 
+#include "documents/general_parameter_checks.h"
 #include "documents/mapping_checks.h"
 #include "documents/pargen_document.h"
 #include "documents/translate_csv.h"
@@ -34,7 +35,9 @@ constexpr const char* kTableHelp =
     "check   prints the mapping warnings of the table on stdout, one per line: RTU ranges of\n"
     "        one data type that overlap, ranges past 65535, rows of no points, devices at\n"
     "        the gateway's own address or outside its network (pargen.xml) while no default\n"
-    "        gateway is set.\n"
+    "        gateway is set; then a time-out or system data offset in pargen.xml that the\n"
+    "        device's 16-bit field cuts (\"Timeout (ms) 70000 does not fit the device's 16-bit\n"
+    "        field: the device gets 4464\").\n"
     "\n";
 
 constexpr ExitStatus kTableExits[] = {
@@ -133,7 +136,9 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   PlaceRows(grid, texts);
   const std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
   for (const MappingWarning& warning : warnings) out << warning.text << '\n';
-  return warnings.empty() ? kExitOk : kExitTableWarnings;
+  const std::vector<std::string> cut = DeviceWordOverflowsIn(parGenPath);
+  for (const std::string& line : cut) out << line << '\n';
+  return warnings.empty() && cut.empty() ? kExitOk : kExitTableWarnings;
 }
 
 int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
