@@ -118,20 +118,7 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   content->setMinimumHeight(kContentHeight);
   content->setAutoFillBackground(true);
 
-  auto* tcp = new QGroupBox("MODBUS TCP", content);
-  tcp->setGeometry(kLeftGroupX, kGroupTop, kGroupWidth, kTcpGroupHeight);
-  MakeLabel("IP Address", tcp, 10, 22, 180);
-  ipRow_ = MakeOctetRow(tcp, 42);
-  MakeLabel("Subnet Mask", tcp, 10, 68, 180);
-  subnetRow_ = MakeOctetRow(tcp, 88);
-  MakeLabel("Default Gateway", tcp, 10, 114, 180);
-  gatewayRow_ = MakeOctetRow(tcp, 134);
-  MakeLabel("TCP Port", tcp, 10, 164, 88);
-  tcpPort = MakeTextField(tcp);
-  tcpPort->setGeometry(10 + 2 * kOctetPitch, 164, kOctetWidth + kOctetPitch, kFieldHeight);
-  E_IP1 = ipRow_[0], E_IP2 = ipRow_[1], E_IP3 = ipRow_[2], E_IP4 = ipRow_[3];
-  E_SUB1 = subnetRow_[0], E_SUB2 = subnetRow_[1], E_SUB3 = subnetRow_[2], E_SUB4 = subnetRow_[3];
-  E_GAT1 = gatewayRow_[0], E_GAT2 = gatewayRow_[1], E_GAT3 = gatewayRow_[2], E_GAT4 = gatewayRow_[3];
+  BuildTcpGroup(content);
 
   auto* rtu = new QGroupBox("MODBUS RTU", content);
   rtu->setGeometry(kRightGroupX, kGroupTop, kGroupWidth, kGroupHeight);
@@ -153,17 +140,7 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   E_Time = MakeTextField(rtu);
   E_Time->setGeometry(kRtuFieldX, kRtuRows[3], kRtuFieldWidth, kFieldHeight);
 
-  auto* snmp = new QGroupBox("SNMP", content);
-  snmp->setGeometry(kRightGroupX, kSnmpGroupTop, kGroupWidth,
-                    kGroupTop + kTcpGroupHeight - kSnmpGroupTop);
-  MakeLabel("SNMP Public", snmp, 10, 22, 88);
-  snmpPublic = MakeTextField(snmp);
-  snmpPublic->setGeometry(kRtuFieldX, 22, kRtuFieldWidth, kFieldHeight);
-  MakeLabel("SNMP Private", snmp, 10, 45, 88);
-  snmpPrivate = MakeTextField(snmp);
-  snmpPrivate->setGeometry(kRtuFieldX, 45, kRtuFieldWidth, kFieldHeight);
-  for (QLineEdit* name : {snmpPublic, snmpPrivate})
-    name->setMaxLength(static_cast<int>(kCommunityNameLength));
+  BuildSnmpGroup(content);
 
   constexpr int kBelowGroups = kGroupTop + kTcpGroupHeight + 10;
   MakeLabel("System Data Offset", content, kLeftGroupX + 8, kBelowGroups, 118);
@@ -195,6 +172,41 @@ TFpargen::TFpargen(ProjectStore& store, Services services, QWidget* parent)
   connect(BitBtn2, &QPushButton::clicked, this, &TFpargen::BitBtn2Click);
 
   SetDefaults();
+}
+
+// The network rows: IP address, subnet mask, default gateway, TCP port.
+void TFpargen::BuildTcpGroup(QWidget* content) {
+  auto* tcp = new QGroupBox("MODBUS TCP", content);
+  tcp->setGeometry(kLeftGroupX, kGroupTop, kGroupWidth, kTcpGroupHeight);
+  MakeLabel("IP Address", tcp, 10, 22, 180);
+  ipRow_ = MakeOctetRow(tcp, 42);
+  MakeLabel("Subnet Mask", tcp, 10, 68, 180);
+  subnetRow_ = MakeOctetRow(tcp, 88);
+  MakeLabel("Default Gateway", tcp, 10, 114, 180);
+  gatewayRow_ = MakeOctetRow(tcp, 134);
+  MakeLabel("TCP Port", tcp, 10, 164, 88);
+  tcpPort = MakeTextField(tcp);
+  tcpPort->setGeometry(10 + 2 * kOctetPitch, 164, kOctetWidth + kOctetPitch, kFieldHeight);
+  E_IP1 = ipRow_[0], E_IP2 = ipRow_[1], E_IP3 = ipRow_[2], E_IP4 = ipRow_[3];
+  E_SUB1 = subnetRow_[0], E_SUB2 = subnetRow_[1], E_SUB3 = subnetRow_[2], E_SUB4 = subnetRow_[3];
+  E_GAT1 = gatewayRow_[0], E_GAT2 = gatewayRow_[1], E_GAT3 = gatewayRow_[2], E_GAT4 = gatewayRow_[3];
+}
+
+// The device's two SNMP community names.
+void TFpargen::BuildSnmpGroup(QWidget* content) {
+  constexpr int kFieldX = 100;
+  constexpr int kFieldWidth = 96;
+  auto* snmp = new QGroupBox("SNMP", content);
+  snmp->setGeometry(kRightGroupX, kSnmpGroupTop, kGroupWidth,
+                    kGroupTop + kTcpGroupHeight - kSnmpGroupTop);
+  MakeLabel("SNMP Public", snmp, 10, 22, 88);
+  snmpPublic = MakeTextField(snmp);
+  snmpPublic->setGeometry(kFieldX, 22, kFieldWidth, kFieldHeight);
+  MakeLabel("SNMP Private", snmp, 10, 45, 88);
+  snmpPrivate = MakeTextField(snmp);
+  snmpPrivate->setGeometry(kFieldX, 45, kFieldWidth, kFieldHeight);
+  for (QLineEdit* name : {snmpPublic, snmpPrivate})
+    name->setMaxLength(static_cast<int>(kCommunityNameLength));
 }
 
 void TFpargen::OrderAndNameControls() {

@@ -88,6 +88,8 @@ class TFpargen : public QDialog {
 
  private:
   // Tab order, key handling and object names of the fields and buttons.
+  void BuildTcpGroup(QWidget* content);
+  void BuildSnmpGroup(QWidget* content);
   void OrderAndNameControls();
   void Load(const GeneralParameters& values);
   // Fills the row of field with a dotted address pasted into it; false

@@ -143,35 +143,7 @@ DeviceCheckWindow::DeviceCheckWindow(const Services& services, std::string iniPa
   resize(kWindowWidth, kWindowHeight);
   qt::ApplyLook(this);
 
-  PortField = MakeField(1, 65535, kDefaultModbusPort, "PortField", this);
-  UnitField = MakeField(0, 255, kDefaultUnit, "UnitField", this);
-  TimeOutField = MakeField(1, kMaxCheckTimeoutMs, kDefaultCheckTimeoutMs, "TimeOutField", this);
-  TimeOutField->setSuffix(" ms");
-  TimeOutField->setSingleStep(100);
-  RetriesField = MakeField(0, kMaxRetries, kDefaultRetries, "RetriesField", this);
-  CheckButton = qt::MakeFlatButton("&Check", QStyle::SP_BrowserReload, this);
-  CheckButton->setObjectName("CheckButton");
-  ValuesForm = new QComboBox(this);
-  ValuesForm->setObjectName("ValuesForm");
-  ValuesForm->addItems({"unsigned", "signed", "hexadecimal"});
-
-  auto* fields = new QHBoxLayout;
-  fields->addWidget(MakeCaption("&Port:", PortField, this));
-  fields->addWidget(PortField);
-  fields->addSpacing(12);
-  fields->addWidget(MakeCaption("&Unit:", UnitField, this));
-  fields->addWidget(UnitField);
-  fields->addSpacing(12);
-  fields->addWidget(MakeCaption("&Time-out:", TimeOutField, this));
-  fields->addWidget(TimeOutField);
-  fields->addSpacing(12);
-  fields->addWidget(MakeCaption("&Retries:", RetriesField, this));
-  fields->addWidget(RetriesField);
-  fields->addSpacing(12);
-  fields->addWidget(CheckButton);
-  fields->addStretch(1);
-  fields->addWidget(MakeCaption("&Values:", ValuesForm, this));
-  fields->addWidget(ValuesForm);
+  QHBoxLayout* fields = BuildFields();
 
   ResultList = MakeResultList(this);
   auto* copy = new QAction(ResultList);
@@ -179,30 +151,7 @@ DeviceCheckWindow::DeviceCheckWindow(const Services& services, std::string iniPa
   copy->setShortcutContext(Qt::WidgetShortcut);
   ResultList->addAction(copy);
 
-  Progress = new QProgressBar(this);
-  Progress->setObjectName("Progress");
-  Progress->setTextVisible(false);
-  Progress->setFixedWidth(180);
-  Summary = new QLabel(this);
-  Summary->setObjectName("Summary");
-  Summary->setTextFormat(Qt::PlainText);
-  Elapsed = new QLabel(this);
-  Elapsed->setObjectName("Elapsed");
-  ExportButton = qt::MakeFlatButton("&Export\xE2\x80\xA6", QStyle::SP_DialogSaveButton, this);
-  ExportButton->setObjectName("ExportButton");
-  CancelButton = qt::MakeFlatButton("C&ancel", QStyle::SP_DialogCancelButton, this);
-  CancelButton->setObjectName("CancelButton");
-  CancelButton->setEnabled(false);
-  CloseButton = qt::MakeFlatButton("Cl&ose", QStyle::SP_DialogCloseButton, this);
-  CloseButton->setObjectName("CloseButton");
-
-  auto* bar = new QHBoxLayout;
-  bar->addWidget(Progress);
-  bar->addWidget(Summary, 1);
-  bar->addWidget(Elapsed);
-  bar->addWidget(ExportButton);
-  bar->addWidget(CancelButton);
-  bar->addWidget(CloseButton);
+  QHBoxLayout* bar = BuildBar();
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(fields);
@@ -238,6 +187,69 @@ DeviceCheckWindow::DeviceCheckWindow(const Services& services, std::string iniPa
           Qt::QueuedConnection);
   connect(this, &DeviceCheckWindow::CheckEnded, this, &DeviceCheckWindow::EndCheck,
           Qt::QueuedConnection);
+}
+
+// The row of settings above the results: port, unit, time-out, retries, Check, values.
+QHBoxLayout* DeviceCheckWindow::BuildFields() {
+  PortField = MakeField(1, 65535, kDefaultModbusPort, "PortField", this);
+  UnitField = MakeField(0, 255, kDefaultUnit, "UnitField", this);
+  TimeOutField = MakeField(1, kMaxCheckTimeoutMs, kDefaultCheckTimeoutMs, "TimeOutField", this);
+  TimeOutField->setSuffix(" ms");
+  TimeOutField->setSingleStep(100);
+  RetriesField = MakeField(0, kMaxRetries, kDefaultRetries, "RetriesField", this);
+  CheckButton = qt::MakeFlatButton("&Check", QStyle::SP_BrowserReload, this);
+  CheckButton->setObjectName("CheckButton");
+  ValuesForm = new QComboBox(this);
+  ValuesForm->setObjectName("ValuesForm");
+  ValuesForm->addItems({"unsigned", "signed", "hexadecimal"});
+
+  auto* fields = new QHBoxLayout;
+  fields->addWidget(MakeCaption("&Port:", PortField, this));
+  fields->addWidget(PortField);
+  fields->addSpacing(12);
+  fields->addWidget(MakeCaption("&Unit:", UnitField, this));
+  fields->addWidget(UnitField);
+  fields->addSpacing(12);
+  fields->addWidget(MakeCaption("&Time-out:", TimeOutField, this));
+  fields->addWidget(TimeOutField);
+  fields->addSpacing(12);
+  fields->addWidget(MakeCaption("&Retries:", RetriesField, this));
+  fields->addWidget(RetriesField);
+  fields->addSpacing(12);
+  fields->addWidget(CheckButton);
+  fields->addStretch(1);
+  fields->addWidget(MakeCaption("&Values:", ValuesForm, this));
+  fields->addWidget(ValuesForm);
+  return fields;
+}
+
+// The bar below the results: progress, summary, elapsed time and the buttons.
+QHBoxLayout* DeviceCheckWindow::BuildBar() {
+  Progress = new QProgressBar(this);
+  Progress->setObjectName("Progress");
+  Progress->setTextVisible(false);
+  Progress->setFixedWidth(180);
+  Summary = new QLabel(this);
+  Summary->setObjectName("Summary");
+  Summary->setTextFormat(Qt::PlainText);
+  Elapsed = new QLabel(this);
+  Elapsed->setObjectName("Elapsed");
+  ExportButton = qt::MakeFlatButton("&Export\xE2\x80\xA6", QStyle::SP_DialogSaveButton, this);
+  ExportButton->setObjectName("ExportButton");
+  CancelButton = qt::MakeFlatButton("C&ancel", QStyle::SP_DialogCancelButton, this);
+  CancelButton->setObjectName("CancelButton");
+  CancelButton->setEnabled(false);
+  CloseButton = qt::MakeFlatButton("Cl&ose", QStyle::SP_DialogCloseButton, this);
+  CloseButton->setObjectName("CloseButton");
+
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(Progress);
+  bar->addWidget(Summary, 1);
+  bar->addWidget(Elapsed);
+  bar->addWidget(ExportButton);
+  bar->addWidget(CancelButton);
+  bar->addWidget(CloseButton);
+  return bar;
 }
 
 DeviceCheckWindow::~DeviceCheckWindow() { StopWorker(); }

@@ -18,6 +18,7 @@
 #include "platform/services.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -90,6 +91,8 @@ class DeviceCheckWindow : public QDialog {
   void done(int result) override;
 
  private:
+  QHBoxLayout* BuildFields();
+  QHBoxLayout* BuildBar();
   void ShowRow(int run, int index, const RowCheck& result);
   void ShowValues(int index);
   void EndCheck(int run);
