@@ -412,7 +412,12 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
     messages.ShowMessage(merge.why().empty() ? std::string(kMergeFailed)
                                              : std::string(kMergeFailed) + "\n" + merge.why());
   progress.SetPosition(progress.Maximum());
-  if (merged) output.Commit();
+  if (merged) {
+    // Windows replaces no file that is still open, and the output may be the
+    // master itself.
+    master.Close();
+    output.Commit();
+  }
   return {merge.result(), merged, merged && merge.bankPlaced()};
 }
 

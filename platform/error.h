@@ -11,12 +11,13 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& text) : std::runtime_error(text) {}
 };
 
-// The system's description of an errno value ("Permission denied").
+// The system's description of an errno value ("Permission denied"); on
+// Windows EBUSY reads "It is open in another program".
 std::string SystemErrorText(int error_number);
 
 #ifdef _WIN32
 // The errno value nearest to a Windows error code (EIO for the rest), so that
-// file failures read the same on every platform.
+// file failures read the same on every platform; a sharing violation is EBUSY.
 int ErrnoOfWindowsError(unsigned long windowsError);
 #endif
 
