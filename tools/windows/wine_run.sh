@@ -23,6 +23,12 @@ export WINEPATH="$path${WINEPATH:-}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   # One start-up at a time makes the prefix; the others wait for it.
-  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; } ) 9>"$WINEPREFIX.lock"
+  # Wine's null display driver: Qt makes (hidden) windows even offscreen, and
+  # the tests need no X server.
+  ( flock 9; [ -f "$WINEPREFIX/system.reg" ] || {
+      wineboot -i >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      wineserver -w
+    } ) 9>"$WINEPREFIX.lock"
 fi
 exec wine "$@"
