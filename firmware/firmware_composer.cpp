@@ -361,7 +361,12 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
   Merge merge(windowStart, bankName, bankBytes, bankRecords, master.get(), output, progress);
   const bool merged = merge.Run();
   progress.SetPosition(progress.Maximum());
-  if (merged) output.Commit();
+  if (merged) {
+    // Windows replaces no file that is still open, and the output may be the
+    // master itself.
+    master.Close();
+    output.Commit();
+  }
   ComposeOutcome outcome{merge.result(), merged, merged && merge.bankPlaced(), {}};
   if (!merged)
     outcome.message = merge.why().empty() ? std::string(kMergeFailed)

@@ -113,6 +113,24 @@ void RemoveIfAbandoned(const fs::path& candidate) {
 #endif
 }
 
+#ifdef _WIN32
+// Why target could not be replaced: EBUSY when another program holds it open
+// without letting it be deleted (Windows then refuses the rename with "access
+// denied"), else the errno of the rename's own failure.
+int ReplaceFailure(const fs::path& target, DWORD error) {
+  if (error == ERROR_ACCESS_DENIED) {
+    const HANDLE probe =
+        CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe != INVALID_HANDLE_VALUE)
+      CloseHandle(probe);
+    else if (GetLastError() == ERROR_SHARING_VIOLATION)
+      error = ERROR_SHARING_VIOLATION;
+  }
+  return ErrnoOfWindowsError(error);
+}
+#endif
+
 // Removes what killed writes of target left in its folder.
 void RemoveAbandonedTemporaries(const fs::path& target) {
   const std::string targetName = FromFsPath(target.filename());
@@ -187,7 +205,7 @@ class TemporaryFile {
     info->FileNameLength = static_cast<DWORD>(bytes);
     std::copy(to.begin(), to.end(), info->FileName);
     if (!SetFileInformationByHandle(handle, FileRenameInfo, info, static_cast<DWORD>(buffer.size())))
-      return ErrnoOfWindowsError(GetLastError());
+      return ReplaceFailure(target, GetLastError());
 #else
     const int descriptor = fileno(file_);
     if (durable && fsync(descriptor) != 0 && errno != EINVAL) return errno;

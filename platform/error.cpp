@@ -10,6 +10,10 @@
 namespace fabrion {
 
 std::string SystemErrorText(int error_number) {
+#ifdef _WIN32
+  // A sharing violation (see ErrnoOfWindowsError): the user can close the other program.
+  if (error_number == EBUSY) return "It is open in another program";
+#endif
   return std::generic_category().message(error_number);
 }
 
@@ -55,10 +59,11 @@ int ErrnoOfWindowsError(unsigned long windowsError) {
     case ERROR_INVALID_NAME:
       return ENOENT;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
       return EACCES;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EBUSY;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
       return EEXIST;

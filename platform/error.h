@@ -12,7 +12,8 @@ class Error : public std::runtime_error {
   explicit Error(const std::string& text) : std::runtime_error(text) {}
 };
 
-// The system's description of an errno value ("Permission denied").
+// The system's description of an errno value ("Permission denied"); on
+// Windows EBUSY reads "It is open in another program".
 std::string SystemErrorText(int error_number);
 
 // The texts of a failed file operation, "Cannot <operation> file "<path>".
@@ -27,7 +28,7 @@ std::string CannotCreateFileText(std::string_view path, std::string_view why);
 
 #ifdef _WIN32
 // The errno value nearest to a Windows error code (EIO for the rest), so that
-// file failures read the same on every platform.
+// file failures read the same on every platform; a sharing violation is EBUSY.
 int ErrnoOfWindowsError(unsigned long windowsError);
 #endif
 

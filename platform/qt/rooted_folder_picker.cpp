@@ -14,6 +14,19 @@
 namespace fabrion::qt {
 namespace {
 
+// Windows compares paths without regard to case ("C:/Fabrion" is "c:/fabrion").
+#ifdef Q_OS_WIN
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
+#else
+constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
+#endif
+
+// path is folder or lies below it; both clean ('/'-separated, a drive root "C:/").
+bool IsAtOrBelow(const QString& path, const QString& folder) {
+  return path.compare(folder, kPathCase) == 0 ||
+         path.startsWith(folder.endsWith('/') ? folder : folder + '/', kPathCase);
+}
+
 // Lets through the root, its descendants, and the root's ancestors (so the
 // tree can reach it); the view is rooted at the root's parent, where the
 // root is then the only item.
@@ -26,8 +39,7 @@ class BelowRootFilter : public QSortFilterProxyModel {
   bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
     auto* model = static_cast<QFileSystemModel*>(sourceModel());
     QString path = QDir::cleanPath(model->filePath(model->index(row, 0, parent)));
-    if (path == root_ || path.startsWith(root_ + '/')) return true;
-    return root_.startsWith(path.endsWith('/') ? path : path + '/');
+    return IsAtOrBelow(path, root_) || IsAtOrBelow(root_, path);
   }
 
  private:
@@ -63,7 +75,7 @@ RootedFolderDialog::RootedFolderDialog(const QString& title, const QString& root
   tree_->setCurrentIndex(rootIndex);
   tree_->expand(rootIndex);
   QString wanted = QDir::cleanPath(preselected);
-  if (!preselected.isEmpty() && (wanted == root_ || wanted.startsWith(root_ + '/'))) {
+  if (!preselected.isEmpty() && IsAtOrBelow(wanted, root_)) {
     QModelIndex index = proxy_->mapFromSource(model_->index(wanted));
     if (index.isValid()) {
       tree_->setCurrentIndex(index);
@@ -85,7 +97,7 @@ QString RootedFolderDialog::SelectedFolder() const {
   QModelIndex current = proxy_->mapToSource(tree_->currentIndex());
   if (!current.isValid()) return root_;
   QString path = QDir::cleanPath(model_->filePath(current));
-  return (path == root_ || path.startsWith(root_ + '/')) ? path : root_;
+  return IsAtOrBelow(path, root_) ? path : root_;
 }
 
 std::optional<std::string> QtFolderPicker::PickFolder(const std::string& title,

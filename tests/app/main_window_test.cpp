@@ -158,8 +158,8 @@ class MainWindowTest : public QObject {
   void openProjectSetsChangedTitle() {
     Run run;
     run.Start();
-    fs::create_directories(run.Projects() + "/gw2");
-    run.platform.picker.answers.push_back(run.Projects() + "/gw2");
+    fs::create_directories(run.Projects() + kPathSeparator + "gw2");
+    run.platform.picker.answers.push_back(run.Projects() + kPathSeparator + "gw2");
     QTest::mouseClick(run.main().open, Qt::LeftButton);
     QCOMPARE(run.main().windowTitle(), kBase + " :" + kSep + "gw2");
     QCOMPARE(run.platform.picker.calls.at(0).root, run.Projects());
@@ -168,10 +168,11 @@ class MainWindowTest : public QObject {
   void openProjectOfAFolderNoNameCouldHaveIsRefused() {
     Run run;
     fs::create_directories(run.Projects() + "/gw1");
-    fs::create_directories(run.Projects() + "/say\"hi\"");
+    std::error_code ec;  // Windows has no folder with a quote in its name
+    fs::create_directories(run.Projects() + kPathSeparator + "say\"hi\"", ec);
     test::WriteFileBytes(run.program / "Fabrion.ini", "[lastproj]\r\nprojectname=gw1\r\n");
     run.Start();
-    run.platform.picker.answers.push_back(run.Projects() + "/say\"hi\"");
+    run.platform.picker.answers.push_back(run.Projects() + kPathSeparator + "say\"hi\"");
     QTest::mouseClick(run.main().open, Qt::LeftButton);
     const std::vector<ShownMessage> refusal = {{ShownMessage::Plain, "Name project not valid"}};
     QVERIFY(run.platform.messages.shown == refusal);

@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
+#include "platform/paths.h"
 #include "project/new_project_dialog.h"
 #include "widget_test_registry.h"
 
@@ -42,7 +43,7 @@ class StartUpDocumentsTest : public QObject {
     ProjectStore store;
     store.Fields().ProgramDir = program.str();
     TFFabrioneFirmWare window(store, platform.services());
-    QCOMPARE(store.Fields().ProjectName, std::string("/demo"));
+    QCOMPARE(store.Fields().ProjectName, kPathSeparator + std::string("demo"));
     QCOMPARE(window.btn_Translate->isEnabled(), enabled);
     QVERIFY(platform.messages.shown.empty());
   }

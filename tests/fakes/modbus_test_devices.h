@@ -2,13 +2,21 @@
 // Modbus TCP devices for tests, on 127.0.0.0/8 only and all on one port (the
 // check uses one port for every device): a libmodbus server with a known
 // map, a listener that never answers, and a peer that answers with bytes
-// the test scripts.
+// the test scripts. POSIX sockets or Windows Sockets.
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
-#include <modbus.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
+#include <modbus.h>
 
 #include <atomic>
 #include <chrono>
@@ -32,17 +40,47 @@ inline std::uint16_t ServedInputRegister(int address) {
   return static_cast<std::uint16_t>(0xF000 + address);
 }
 
+// The sockets of the test devices are ints, as libmodbus keeps them (a
+// Windows socket handle fits).
+#ifdef _WIN32
+inline void CloseSocket(int s) { closesocket(static_cast<SOCKET>(s)); }
+inline int PollSockets(std::vector<pollfd>& fds, int milliseconds) {
+  return WSAPoll(fds.data(), static_cast<ULONG>(fds.size()), milliseconds);
+}
+inline constexpr int kSendFlags = 0;
+// Windows Sockets started once for the tests' own sockets.
+inline const bool kSocketsStarted = [] {
+  WSADATA data;
+  return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
+#else
+inline void CloseSocket(int s) { close(s); }
+inline int PollSockets(std::vector<pollfd>& fds, int milliseconds) {
+  return poll(fds.data(), fds.size(), milliseconds);
+}
+inline constexpr int kSendFlags = MSG_NOSIGNAL;
+#endif
+
+inline pollfd WaitForInput(int s) {
+  pollfd entry{};
+  entry.fd = s;
+  entry.events = POLLIN;
+  return entry;
+}
+
 // A listening socket on ip:port, or -1.
 inline int ListenOn(const std::string& ip, std::uint16_t port) {
-  const int s = socket(AF_INET, SOCK_STREAM, 0);
+  const int s = static_cast<int>(socket(AF_INET, SOCK_STREAM, 0));
   sockaddr_in at{};
   at.sin_family = AF_INET;
   at.sin_port = htons(port);
   inet_pton(AF_INET, ip.c_str(), &at.sin_addr);
+#ifndef _WIN32  // on Windows it would let a second listener share the port
   const int on = 1;
   setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
   if (bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 || listen(s, 64) != 0) {
-    close(s);
+    CloseSocket(s);
     return -1;
   }
   return s;
@@ -82,7 +120,7 @@ class Listeners {
  private:
   void CloseAll() {
     for (int s : sockets_)
-      if (s >= 0) close(s);
+      if (s >= 0) CloseSocket(s);
     sockets_.clear();
   }
   std::uint16_t port_ = 0;
@@ -99,7 +137,7 @@ class TestPeer {
   ~TestPeer() {
     stop_ = true;
     thread_.join();
-    close(listener_);
+    CloseSocket(listener_);
   }
   TestPeer(const TestPeer&) = delete;
   TestPeer& operator=(const TestPeer&) = delete;
@@ -108,25 +146,25 @@ class TestPeer {
 
  private:
   void Run() {
-    std::vector<pollfd> fds{{listener_, POLLIN, 0}};
+    std::vector<pollfd> fds{WaitForInput(listener_)};
     while (!stop_) {
-      if (poll(fds.data(), fds.size(), 10) <= 0) continue;
+      if (PollSockets(fds, 10) <= 0) continue;
       for (std::size_t i = fds.size(); i-- > 1;) {
         if (fds[i].revents == 0) continue;
-        if (!serve_(fds[i].fd)) {
-          close(fds[i].fd);
+        if (!serve_(static_cast<int>(fds[i].fd))) {
+          CloseSocket(static_cast<int>(fds[i].fd));
           fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i));
         }
       }
       if (fds[0].revents & POLLIN) {
-        const int connection = accept(listener_, nullptr, nullptr);
+        const int connection = static_cast<int>(accept(listener_, nullptr, nullptr));
         if (connection >= 0) {
           ++accepted_;
-          fds.push_back({connection, POLLIN, 0});
+          fds.push_back(WaitForInput(connection));
         }
       }
     }
-    for (std::size_t i = 1; i < fds.size(); ++i) close(fds[i].fd);
+    for (std::size_t i = 1; i < fds.size(); ++i) CloseSocket(static_cast<int>(fds[i].fd));
   }
 
   int listener_;
@@ -178,8 +216,8 @@ class SilentListener {
  public:
   explicit SilentListener(int listener) : listener_(listener) {}
   ~SilentListener() {
-    for (int caller : callers_) close(caller);
-    close(listener_);
+    for (int caller : callers_) CloseSocket(caller);
+    CloseSocket(listener_);
   }
   SilentListener(const SilentListener&) = delete;
   SilentListener& operator=(const SilentListener&) = delete;
@@ -187,9 +225,9 @@ class SilentListener {
   // How many callers have connected so far (each is accepted and kept
   // waiting): for QTRY_COMPARE, instead of a fixed wait for a caller.
   int Callers() {
-    pollfd ready{listener_, POLLIN, 0};
-    while (poll(&ready, 1, 0) == 1) {
-      const int caller = accept(listener_, nullptr, nullptr);
+    std::vector<pollfd> ready{WaitForInput(listener_)};
+    while (PollSockets(ready, 0) == 1) {
+      const int caller = static_cast<int>(accept(listener_, nullptr, nullptr));
       if (caller < 0) break;
       callers_.push_back(caller);
     }
@@ -212,13 +250,13 @@ class ScriptedPeer {
   ScriptedPeer(int listener, Script script)
       : peer_(listener, [script = std::move(script)](int connection) {
           char request[MODBUS_TCP_MAX_ADU_LENGTH];
-          const ssize_t length = recv(connection, request, sizeof request, 0);
+          const int length = static_cast<int>(recv(connection, request, sizeof request, 0));
           if (length <= 0) return false;
           const std::vector<std::string> chunks = script(std::string(request, length));
           for (std::size_t i = 0; i < chunks.size(); ++i) {
             if (chunks[i] == kCloseConnection) return false;
             if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            send(connection, chunks[i].data(), chunks[i].size(), MSG_NOSIGNAL);
+            send(connection, chunks[i].data(), static_cast<int>(chunks[i].size()), kSendFlags);
           }
           return !chunks.empty();
         }) {}

@@ -30,7 +30,11 @@ class TempFolder {
 
   const std::filesystem::path& path() const { return path_; }
   std::string str() const { return path_.string(); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  // The path of name in the folder, with the platform's separators ("p/var.xml"
+  // is "p\\var.xml" on Windows), as the program joins paths.
+  std::string operator/(const std::string& name) const {
+    return (path_ / std::filesystem::path(name).make_preferred()).string();
+  }
 
  private:
   std::filesystem::path path_;

@@ -76,7 +76,7 @@ TEST(BankSource, CannotCreateFileNamesThePathAndTheCause) {
     FAIL() << "no error";
   } catch (const Error& e) {
     EXPECT_EQ(std::string(e.what()),
-              "Cannot create file \"" + folder.str() + "/bin/bankg.c\". No such file or directory");
+              "Cannot create file \"" + (folder / "bin/bankg.c") + "\". No such file or directory");
   }
   EXPECT_FALSE(std::filesystem::exists(folder / "bin"));
 }

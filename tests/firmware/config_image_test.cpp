@@ -346,8 +346,8 @@ TEST(BankBinary, ThrowsWhenTheBinFolderIsMissing) {
     WriteBankBinary(folder.str(), ConfigImage{});
     FAIL() << "no error";
   } catch (const Error& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + folder.str() +
-                                         "/bin/bank1.bin\". No such file or directory");
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file \"" + (folder / "bin/bank1.bin") + "\". No such file or directory");
   }
 }
 

@@ -129,8 +129,9 @@ TEST_F(ProjectReport, TellsWhetherBankAndFirmwareFileStillMatchTheDocuments) {
   WriteGeneralParameters(project + "/pargen.xml", changed);
   test::WriteFileBytes(project + "/bin/bank1.bin", "short");
   const std::string stale = Body();
-  EXPECT_NE(stale.find("<tr><th>Configuration</th><td class=\"bad\">&quot;" + HtmlEscaped(project) +
-                       "/bin/bank1.bin&quot; holds no complete configuration: it holds no "
+  EXPECT_NE(stale.find("<tr><th>Configuration</th><td class=\"bad\">&quot;" +
+                       HtmlEscaped(folder / "Plant A & B/bin/bank1.bin") +
+                       "&quot; holds no complete configuration: it holds no "
                        "S-records, and a bank file holds 16384 bytes, not 5.</td></tr>"),
             std::string::npos)
       << stale;

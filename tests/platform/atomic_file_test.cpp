@@ -9,6 +9,11 @@
 
 #include "fakes/temp_folder.h"
 #include "platform/error.h"
+#include "platform/paths.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace fabrion {
 namespace {
@@ -73,6 +78,23 @@ TEST(AtomicFile, FolderInPlaceOfTheFileFails) {
   EXPECT_EQ(ErrorTextOf(dir / "var.xml", "x"),
             "Cannot create file \"" + (dir / "var.xml") + "\". Is a directory");
 }
+
+#ifdef _WIN32
+// An editor or a spreadsheet holds the document open and lets nobody delete
+// it: the new version cannot take its name, the old one stays as it was.
+TEST(AtomicFile, DocumentAnotherProgramHoldsOpenFailsClearlyAndStays) {
+  TempFolder dir;
+  WriteFileBytes(dir / "var.xml", "old");
+  const HANDLE held = CreateFileW(ToFsPath(dir / "var.xml").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ErrorTextOf(dir / "var.xml", "new"),
+            "Cannot create file \"" + (dir / "var.xml") + "\". It is open in another program");
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes(dir / "var.xml"), "old");
+  EXPECT_EQ(FilesIn(dir), 1);
+}
+#endif
 
 std::vector<std::string> NamesIn(const TempFolder& dir) {
   std::vector<std::string> names;

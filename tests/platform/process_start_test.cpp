@@ -33,8 +33,6 @@ class CurrentFolder {
   std::filesystem::path previous_;
 };
 
-#ifndef _WIN32
-
 TEST(StartDetachedProgram, PassesTheParameterAsOneArgumentByteForByte) {
   // Quotes, blanks, shell syntax and the raw byte 0xB6: none of it may be
   // interpreted, split or re-encoded on the way.
@@ -57,12 +55,19 @@ TEST(StartDetachedProgram, PassesTheParameterAsOneArgumentByteForByte) {
     }
     const auto call = WaitForFlashCall(tool.parent_path());
     ASSERT_TRUE(call.has_value());
+#ifdef _WIN32
+    // One command line: an empty parameter string is no argument at all.
+    EXPECT_EQ(call->argumentCount, parameter.empty() ? "0" : "1");
+#else
     EXPECT_EQ(call->argumentCount, "1");
+#endif
     EXPECT_EQ(call->argument, parameter);
     EXPECT_EQ(call->folder, current.string());
     EXPECT_FALSE(std::filesystem::exists(current / "injected"));
   }
 }
+
+#ifndef _WIN32
 
 TEST(StartDetachedProgram, LeavesNoChildToReap) {
   TempFolder folder;

@@ -19,7 +19,7 @@ class RootedFolderPickerTest : public QObject {
     const std::string root = dir / "PROJECTS";
     std::filesystem::create_directories(root + "/gw1/nested");
     std::filesystem::create_directories(dir / "outside");
-    const QString qroot = QString::fromStdString(root);
+    const QString qroot = QDir::fromNativeSeparators(QString::fromStdString(root));
 
     qt::RootedFolderDialog picker("Select directory of project", qroot, qroot + "/gw1/nested");
     QCOMPARE(picker.windowTitle(), QString("Select directory of project"));
@@ -39,7 +39,7 @@ class RootedFolderPickerTest : public QObject {
     const std::string root = dir / "PROJECTS";
     std::filesystem::create_directories(root);
     std::filesystem::create_directories(dir / "outside");
-    const QString qroot = QString::fromStdString(root);
+    const QString qroot = QDir::fromNativeSeparators(QString::fromStdString(root));
     qt::RootedFolderDialog picker("t", qroot, QString::fromStdString(dir / "outside"));
     QCOMPARE(picker.SelectedFolder(), qroot);
     qt::RootedFolderDialog emptyPreselection("t", qroot, QString());

@@ -79,7 +79,8 @@ TEST_F(StoreFixture, RememberedNameThatCouldNotBeTypedIsNotRestored) {
                                "say\"hi\"",         "tab\there",      "\\\\server\\share",
                                "C:\\Windows",       "\\c:x"};
   for (const std::string& name : names) {
-    fs::create_directories(Projects() + kSep + name);
+    std::error_code ec;  // Windows has no folder with a quote or a control character in its name
+    fs::create_directories(Projects() + kSep + name, ec);
     Remember("[lastproj]\r\nprojectname=" + name + "\r\n");
     EXPECT_EQ(Load(), kBase) << "remembered: " << name;
     EXPECT_EQ(store.Fields().ProjectDir, Projects()) << "remembered: " << name;
@@ -261,7 +262,8 @@ TEST_F(StoreFixture, OpenProjectOfAFolderNoNameCouldHaveIsRefused) {
   fs::create_directories(Projects() + kSep + "gw1");
   Remember("[lastproj]\r\nprojectname=gw1\r\n");
   for (const std::string& bad : {std::string("say\"hi\""), "group" + kSep + "line\nbreak"}) {
-    fs::create_directories(Projects() + kSep + bad);
+    std::error_code ec;  // Windows has no folder with a quote or a control character in its name
+    fs::create_directories(Projects() + kSep + bad, ec);
     for (const bool currentGone : {false, true}) {
       if (!currentGone) fs::create_directories(Projects() + kSep + "gw1");
       Load();

@@ -15,6 +15,8 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #endif
 
@@ -30,6 +32,9 @@ constexpr const char* kUsage =
     "it failed one or cannot be read, 2 for a wrong call.\n";
 
 int Check(const char* path) {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);  // the report's lines end in LF, as on Linux
+#endif
   try {
     const fabrion::FirmwareCheck check = fabrion::CheckFirmwareFile(path);
     std::printf("%s\nFirmware file: %s\n\n%s", fabrion::kStandinName, path,
