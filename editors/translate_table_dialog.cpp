@@ -10,6 +10,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
+#include <QToolButton>
 #include <algorithm>
 
 #include "documents/mapping_checks.h"

@@ -180,7 +180,7 @@ class DeviceCheckWindowTest : public QObject {
     dialog.show();
     test::Listeners listeners({"127.0.0.1"});
     test::ModbusTestServer server(listeners.Take(0));
-    TranslateTableModel& grid = *dialog.Model();
+    TranslateTableModel& grid = *dialog.findChild<TranslateTableModel*>();
     const auto fill = [&](int row, const QString& points) {
       for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
                {kDataTypeColumn, "Holding Register"}, {kAddressRtuColumn, QString::number(row * 10)},

@@ -88,7 +88,7 @@ int RunImage(const Args& args, std::ostream&, std::ostream& err) {
     err << GeneralErrorText(outcome.reason) << '\n';
     return kExitImageIncomplete;
   }
-  for (const std::string& line : DeviceWordOverflowsIn(JoinPath(*projectDir, "pargen.xml")))
+  for (const std::string& line : DeviceWordOverflowsIn(JoinPath(projectDir, "pargen.xml")))
     err << "Warning: " << line << ".\n";
   return kExitOk;
 }
