@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -220,7 +221,9 @@ void TFModifyFileSx::LbButton2Click() {
   ShowOutcome("Composing " + outputName_ + "\u2026");
   try {
     if (!ExeModFileSxClick()) {
-      ShowOutcome("Stopped: " + outputName_ + " was not composed, the flash tool was not started.");
+      ShowOutcome(stopReason_.empty()
+                      ? "Stopped: " + outputName_ + " was not composed, the flash tool was not started."
+                      : "Stopped: " + GeneralErrorText(stopReason_));
       return;
     }
   } catch (const Error& error) {
@@ -235,10 +238,13 @@ bool TFModifyFileSx::ExeModFileSxClick() {
   const std::string master = JoinPath(store_.Fields().MasterDir, masterName_);
   const ComposeOutcome outcome =
       ComposeFirmware(bank_, master, binFolder_, outputName_, projectFolder_, *progress_);
+  stopReason_ = outcome.message;
+  std::replace(stopReason_.begin(), stopReason_.end(), '\n', ' ');
   if (!outcome.message.empty()) services_.messages.ShowMessage(outcome.message);
   // A firmware without the bank's records carries no configuration.
   if (outcome.ranToEnd && !outcome.bankPlaced) {
-    services_.messages.ShowMessage(NoConfigurationAreaText(bank_));
+    stopReason_ = NoConfigurationAreaText(bank_);
+    services_.messages.ShowMessage(stopReason_);
     return false;
   }
   return outcome.ranToEnd;

@@ -77,6 +77,7 @@ class TFModifyFileSx : public QDialog {
   int bank_ = 1;
   std::string masterName_;
   std::string outputName_;
+  std::string stopReason_;  // why the last composition stopped, for the line under the buttons
   std::string projectFolder_;
   std::string binFolder_;
   MappingWarningsWindow* warningsWindow_ = nullptr;

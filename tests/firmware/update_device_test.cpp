@@ -231,6 +231,9 @@ class UpdateDeviceTest : public QObject {
       QVERIFY2(shown.text.rfind(general, 0) == 0, shown.text.c_str());
     else
       QCOMPARE(shown.text, message.toStdString());
+    if (kind == "plain" && enabled && fault != "flash tool missing")  // the line names the reason
+      QCOMPARE(p.dialog()->outcome->text(),
+               "Stopped: " + QString::fromStdString(GeneralErrorText(message.replace('\n', ' ').toStdString())));
     if (fault == "no configuration area")  // composed as ever, but not handed on
       QCOMPARE(ReadFileBytes(p.output()), std::string("S0030000FC\r\nS9030000FC\r\n"));
     else if (fault != "flash tool missing")
