@@ -9,8 +9,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QWindow>
-#include <memory>
 #include <algorithm>
+#include <memory>
 
 #include "documents/var_document.h"
 #include "documents/xml_parse_error.h"
