@@ -6,6 +6,7 @@
 #include "documents/xml_parse_error.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
+#include "platform/printable_text.h"
 #include "tools/fabrion_cli/cli_verb.h"
 
 namespace fabrion {
@@ -155,7 +156,9 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 }  // namespace cli
 
-int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     cli::Usage(err, "no command given");
     cli::WriteUsage(err);
@@ -184,6 +187,21 @@ int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::
   cli::Usage(err, "unknown command \"" + command + "\"");
   cli::WriteUsage(err);
   return cli::kExitUsage;
+}
+
+}  // namespace
+
+// Names, mnemonics and lines quoted from files reach the terminal with their
+// control characters shown as \xNN, whichever message carries them.
+int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  PrintableStreamBuf outBuf(out.rdbuf());
+  PrintableStreamBuf errBuf(err.rdbuf());
+  std::ostream printableOut(&outBuf);
+  std::ostream printableErr(&errBuf);
+  const int code = RunCommand(args, printableOut, printableErr);
+  printableOut.flush();
+  printableErr.flush();
+  return code;
 }
 
 }  // namespace fabrion
