@@ -85,6 +85,33 @@ TEST_F(FabrionCli, ImageWithoutBinFolderFailsWithTheSystemText) {
                          "\". No such file or directory.\n");
 }
 
+// "--" ends the options in every verb: a project folder named "--out" (or
+// "--help") is an operand after it.
+TEST_F(FabrionCli, EveryVerbTakesDoubleDashAsTheEndOfOptions) {
+  std::filesystem::rename(folder / "p", folder / "--out");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"image", "--", "--out"}, 0},
+      {{"table", "check", "--", "--out"}, 0},
+      {{"report", "--", "--out"}, 0},
+      {{"diff", "--", "--out", "--out/bin/bank1.bin"}, 0},
+      {{"recover", "--", "--out/bin/bank1.bin", "--help"}, 0},
+      {{"diff", "--", "--out", "--help"}, 0},
+      {{"compose", "--", "--master.sx", "--out/bin", "--fw.sx"}, 3},
+      {{"check", "--", "--missing"}, 3},
+      {{"image", "--", "--out", "--"}, 2},  // a second "--" is an operand
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(c.args);
+    EXPECT_EQ(run.code, c.code) << ::testing::PrintToString(c.args) << run.err;
+  }
+  std::filesystem::current_path(before);
+}
+
 TEST(FabrionCliUsage, WrongCommandLinesExitWithTwoAndTheVerbsUsage) {
   const std::string image = "fabrion-cli image PROJECT_DIR";
   const std::string compose = "fabrion-cli compose MASTER";

@@ -58,8 +58,10 @@ void WriteGeneralHelp(std::ostream& out) {
 }
 
 bool WantsHelp(const Args& args) {
-  for (const auto& arg : args)
+  for (const auto& arg : args) {
+    if (arg == "--") return false;
     if (arg == "--help" || arg == "-h") return true;
+  }
   return false;
 }
 
@@ -88,8 +90,10 @@ std::optional<std::string> ParseProjectCommand(const Args& args, const char* ver
                                                std::vector<std::optional<std::string>>& values) {
   values.assign(options.size(), std::nullopt);
   std::optional<std::string> project;
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    std::size_t k = 0;
+    if (EndsOptions(args, i, optionsEnded)) continue;
+    std::size_t k = optionsEnded ? options.size() : 0;
     std::optional<std::string> value;
     while (k < options.size() && !IsOption(args, i, options[k].name, value)) ++k;
     if (k < options.size()) {
@@ -97,7 +101,7 @@ std::optional<std::string> ParseProjectCommand(const Args& args, const char* ver
       if (values[k]) return name + " given twice";
       if (!value) return name + " needs " + options[k].value;
       values[k] = std::move(value);
-    } else if (args[i].starts_with("--")) {
+    } else if (!optionsEnded && args[i].starts_with("--")) {
       return "unknown option \"" + args[i] + "\"";
     } else if (project) {
       return std::string(verb) + " takes one PROJECT_DIR";
@@ -143,9 +147,21 @@ std::string ExitStatusText(std::span<const ExitStatus> statuses) {
   return text + "\n";
 }
 
-std::optional<int> RefuseOptions(const Args& args, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+bool EndsOptions(const Args& args, std::size_t i, bool& optionsEnded) {
+  if (optionsEnded || args[i] != "--") return false;
+  optionsEnded = true;
+  return true;
+}
+
+std::optional<int> RefuseOptions(const Args& args, std::ostream& err, Args& operands) {
+  bool optionsEnded = false;
+  operands.clear();
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (EndsOptions(args, i, optionsEnded)) continue;
+    if (!optionsEnded && args[i].starts_with("--"))
+      return Usage(err, "unknown option \"" + args[i] + "\"");
+    operands.push_back(args[i]);
+  }
   return std::nullopt;
 }
 

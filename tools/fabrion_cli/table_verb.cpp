@@ -141,8 +141,9 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   return warnings.empty() && cut.empty() ? kExitOk : kExitTableWarnings;
 }
 
-int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
-  if (const auto refused = RefuseOptions(args, err)) return *refused;
+int RunTable(const Args& commandLine, std::ostream& out, std::ostream& err) {
+  Args args;  // the operands
+  if (const auto refused = RefuseOptions(commandLine, err, args)) return *refused;
   if (args.empty()) return Usage(err, "table needs export, import or check");
   const std::string& action = args[0];
   const std::size_t operands = args.size() - 1;
