@@ -1,5 +1,6 @@
 #include "tools/fabrion_cli/fabrion_cli.h"
 
+#include <new>
 #include <algorithm>
 #include <ostream>
 
@@ -214,7 +215,14 @@ int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::
   PrintableStreamBuf errBuf(err.rdbuf());
   std::ostream printableOut(&outBuf);
   std::ostream printableErr(&errBuf);
-  const int code = RunCommand(args, printableOut, printableErr);
+  int code = cli::kExitOk;
+  try {
+    code = RunCommand(args, printableOut, printableErr);
+  } catch (const std::bad_alloc&) {
+    // The readers name the file they could not hold; this is what is left.
+    printableErr << "Not enough memory.\n";
+    code = cli::kExitNotWritten;
+  }
   printableOut.flush();
   printableErr.flush();
   return code;

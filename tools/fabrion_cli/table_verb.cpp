@@ -1,4 +1,5 @@
 // fabrion-cli table: a project's translate table as CSV, and its mapping checks.
+#include <new>
 #include <optional>
 #include <ostream>
 
@@ -95,7 +96,13 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
 int Import(const std::string& projectDir, const std::string& file, std::ostream& err) {
   std::string text;
   if (!ReadOrSay(file, err, [&] { text = ReadDocumentBytes(file); })) return kExitUnreadable;
-  const TranslateCsv csv = ReadTranslateCsv(text);
+  TranslateCsv csv;
+  try {
+    csv = ReadTranslateCsv(text);
+  } catch (const std::bad_alloc&) {
+    err << GeneralErrorText(NotEnoughMemoryText(file)) << '\n';
+    return kExitUnreadable;
+  }
   const std::vector<CsvRefusal> refusals = ImportRefusals(csv);
   for (const CsvRefusal& refusal : refusals)
     err << file << ':' << refusal.line << ": " << WithoutTrailingBlanks(refusal.reason) << '\n';
