@@ -1,5 +1,6 @@
 #include "documents/var_document.h"
 
+#include <new>
 #include <pugixml.hpp>
 
 #include "documents/xml_load.h"
@@ -65,7 +66,11 @@ std::vector<RowTexts> ReadTable(std::string_view path) {
   if (!FileExists(path)) return {};
   pugi::xml_document document;
   LoadXmlFile(path, document);
-  return RowsOf(document);
+  try {
+    return RowsOf(document);
+  } catch (const std::bad_alloc&) {
+    throw Error(NotEnoughMemoryText(path));
+  }
 }
 
 }  // namespace fabrion

@@ -1,5 +1,6 @@
 #include "documents/xml_load.h"
 
+#include <new>
 #include <algorithm>
 
 #include "documents/utf8_text.h"
@@ -56,6 +57,10 @@ std::string ParseErrorTextFor(std::string_view bytes, const pugi::xml_parse_resu
 void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document) {
   const pugi::xml_parse_result result =
       document.load_buffer(bytes.data(), bytes.size(), kDocumentParseOptions, pugi::encoding_auto);
+  if (result.status == pugi::status_out_of_memory) {
+    document.reset();
+    throw std::bad_alloc();  // the caller names the file
+  }
   if (!result) {
     document.reset();
     throw DocumentParseError(ParseErrorTextFor(bytes, result));
@@ -75,7 +80,11 @@ void LoadXmlBytes(std::string_view bytes, pugi::xml_document& document) {
 }
 
 void LoadXmlFile(std::string_view path, pugi::xml_document& document) {
-  LoadXmlBytes(ReadDocumentBytes(path), document);
+  try {
+    LoadXmlBytes(ReadDocumentBytes(path), document);
+  } catch (const std::bad_alloc&) {
+    throw Error(NotEnoughMemoryText(path));
+  }
 }
 
 std::optional<std::string> ElementText(const pugi::xml_node& element) {

@@ -1,5 +1,6 @@
 #include "firmware/config_image.h"
 
+#include <new>
 #include <optional>
 #include <pugixml.hpp>
 
@@ -81,6 +82,8 @@ std::optional<std::string> LoadDocument(pugi::xml_document& document, DocumentSo
       LoadXmlBytes(*source.bytes, document);
     else
       LoadXmlFile(source.name, document);
+  } catch (const std::bad_alloc&) {
+    return NotEnoughMemoryText(source.name);
   } catch (const DocumentParseError& e) {
     return Quoted(source.name) + " is not well-formed: " + e.what();
   } catch (const Error& e) {

@@ -39,15 +39,23 @@ class Checker {
           if (c >= 0x20 && c < 0x7F) check_.header.push_back(static_cast<char>(c));
         break;
       case '1': case '2': case '3':
+        if (endLine_ != 0) {
+          AfterEnd();
+          break;
+        }
         Data(record.address, record.data);
         break;
       case '7': case '8': case '9':
+        if (endLine_ != 0) break;
+        endLine_ = lineNumber_;
         check_.endRecord = std::string("S") + record.type;
         break;
       default:
         break;
     }
   }
+
+  bool sawBadLine() const { return check_.badLines > 0; }
 
   FirmwareCheck Finish() {
     if (problemsDropped_ > 0)
@@ -74,6 +82,16 @@ class Checker {
   }
 
  private:
+  // A loader stops at the first end record: a data record after it is
+  // never programmed, and is kept out of the bank.
+  // Only the first is listed: the rest of the file usually follows it.
+  void AfterEnd() {
+    if (!check_.firstAfterEnd.empty()) return;
+    check_.firstAfterEnd = "line " + std::to_string(lineNumber_) +
+                           ": a data record after the end record on line " + std::to_string(endLine_);
+    Problem(check_.firstAfterEnd);
+  }
+
   void Problem(std::string text) {
     if (check_.problems.size() < kProblemsListed)
       check_.problems.push_back(std::move(text));
@@ -107,6 +125,7 @@ class Checker {
   FirmwareCheck check_;
   std::bitset<kConfigImageSize> covered_;
   std::size_t lineNumber_ = 0;
+  std::size_t endLine_ = 0;  // the first end record's line; 0 before it
   std::size_t problemsDropped_ = 0;
 };
 
@@ -123,7 +142,7 @@ FirmwareCheck CheckFirmwareText(std::string_view text) {
   return checker.Finish();
 }
 
-FirmwareCheck CheckFirmwareFile(std::string_view path) {
+FirmwareCheck CheckFirmwareFile(std::string_view path, CheckScope scope) {
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularFile(path), &std::fclose);
   Checker checker;
   LineReader reader(file.get());
@@ -131,10 +150,13 @@ FirmwareCheck CheckFirmwareFile(std::string_view path) {
   std::string line;
   // No record is this long: a longer line is kept cut, and fails as a record.
   constexpr std::size_t kLongestKept = 1024;
+  const bool stopEarly = scope == CheckScope::kUpToFirstBadLine;
   while (reader.Next(piece)) {
     if (piece.first) line.clear();
     line.append(piece.text.substr(0, kLongestKept - std::min(line.size(), kLongestKept)));
-    if (piece.last) checker.Line(line);
+    // A line past the longest record fails whatever follows: no need to read on.
+    if (piece.last || (stopEarly && line.size() >= kLongestKept)) checker.Line(line);
+    if (stopEarly && checker.sawBadLine()) break;
   }
   if (reader.failed())
     throw Error(CannotReadFileText(path, errno));

@@ -145,10 +145,17 @@ std::vector<ValueWords> GeneralParameterWords(const ImageGeneral& g) {
 
 std::string BuildStampText(std::uint16_t time, std::uint16_t date) {
   if (time == 0 && date == 0) return "not stored";
+  const unsigned year = 2000u + (date & 0x7Fu), month = (date >> 7) & 0x0Fu, day = date >> 11;
+  const unsigned hour = time & 0x1Fu, minute = (time >> 5) & 0x3Fu, second = unsigned(time >> 11) * 2;
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  // Words no clock writes (month 15, hour 31) are shown as they are, not as a date.
+  if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] + (month == 2 && leap) ||
+      hour > 23 || minute > 59 || second > 59)
+    return "not a valid date (words " + PrefixedHex(time, 4) + ", " + PrefixedHex(date, 4) + ")";
   char text[48];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 2000u + (date & 0x7Fu),
-                (date >> 7) & 0x0Fu, unsigned(date >> 11), time & 0x1Fu, (time >> 5) & 0x3Fu,
-                unsigned(time >> 11) * 2);
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", year, month, day, hour, minute,
+                second);
   return text;
 }
 

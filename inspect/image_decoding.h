@@ -63,7 +63,9 @@ struct ValueWords {
 // "code 9 (none the gateway knows)".
 std::vector<ValueWords> GeneralParameterWords(const ImageGeneral& general);
 
-// "2009-12-31 13:45:58", or "not stored" when both words are zero.
+// "2009-12-31 13:45:58", "not stored" when both words are zero, or "not a
+// valid date (words 0x1234, 0x5678)" (time word first, as the image holds
+// them) for a month, day or time no calendar has.
 std::string BuildStampText(std::uint16_t buildTime, std::uint16_t buildDate);
 
 // The name in a community-name field as UTF-8 (its bytes read as

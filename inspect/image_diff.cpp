@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"
+#include "platform/printable_text.h"
 
 namespace fabrion {
 namespace {
@@ -87,7 +88,7 @@ std::string RowName(std::size_t inA, std::size_t inB) {
   return name;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) { return QuotedPrintable(text); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "firmware/srecord_line.h"
 #include "inspect/firmware_check.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
@@ -18,6 +19,13 @@ namespace {
   throw Error("\"" + std::string(path) + "\" holds no complete configuration: " + why + ".");
 }
 
+// The text's first line (up to LF, without a CR before it) is a whole S-record.
+bool StartsWithSRecordLine(std::string_view text) {
+  std::string_view line = text.substr(0, text.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return ReadSRecordLine(line).record.has_value();
+}
+
 }  // namespace
 
 ConfigImage ReadConfigImageFile(std::string_view path) {
@@ -28,18 +36,21 @@ ConfigImage ReadConfigImageFile(std::string_view path) {
     throw Error(CannotReadFileText(path, ec.value()));
 
   ConfigImage image{};
-  if (size == kConfigImageSize) {
-    if (std::fread(image.data(), 1, image.size(), in.get()) != image.size())
-      throw Error(CannotReadFileText(path, errno));
+  const std::size_t got = std::fread(image.data(), 1, image.size(), in.get());
+  if (std::ferror(in.get())) throw Error(CannotReadFileText(path, errno));
+  // A firmware file cut to the bank's size is still S-record text: its first
+  // line decides, not its size.
+  if (size == kConfigImageSize && got == image.size() &&
+      !StartsWithSRecordLine({reinterpret_cast<const char*>(image.data()), got}))
     return image;
-  }
-  if (std::fgetc(in.get()) != 'S')
+  if (got == 0 || image[0] != 'S')
     NoConfiguration(path, "it holds no S-records, and a bank file holds 16384 bytes, not " +
                               std::to_string(size));
   in.reset();
 
-  const FirmwareCheck check = CheckFirmwareFile(path);
+  const FirmwareCheck check = CheckFirmwareFile(path, CheckScope::kUpToFirstBadLine);
   if (!check.firstBadLine.empty()) NoConfiguration(path, check.firstBadLine);
+  if (!check.firstAfterEnd.empty()) NoConfiguration(path, check.firstAfterEnd);
   if (!check.firstConflict.empty()) NoConfiguration(path, check.firstConflict);
   if (check.bankRecordsPresent != kBankRecordCount)
     NoConfiguration(path, "it holds " + std::to_string(check.bankRecordsPresent) + " of the " +

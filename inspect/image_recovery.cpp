@@ -7,6 +7,7 @@
 #include "documents/gateway_codes.h"
 #include "inspect/image_decoding.h"
 #include "inspect/image_diff.h"
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"
@@ -151,31 +152,74 @@ Recovery RecoverDocuments(const ConfigImage& image) {
   return recovery;
 }
 
-std::optional<std::string> ExistingDocument(std::string_view projectDir) {
-  for (const char* name : {"pargen.xml", "var.xml"}) {
-    const std::string path = JoinPath(projectDir, name);
-    std::error_code ec;
-    if (std::filesystem::exists(ToFsPath(path), ec)) return path;
+namespace {
+
+// Lies in the project folder while recover writes its documents: a recover
+// killed halfway leaves it beside what it wrote, so the next recover knows
+// those files for its own and writes over them.
+constexpr const char* kRecoveringMark = ".fabrion-recovering";
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(ToFsPath(path), ec);
+}
+
+// The folders of path that do not exist yet, the deepest first.
+std::vector<std::filesystem::path> MissingFolders(const std::filesystem::path& path) {
+  std::vector<std::filesystem::path> missing;
+  std::error_code ec;
+  for (std::filesystem::path at = path; !at.empty() && !std::filesystem::exists(at, ec);
+       at = at.parent_path()) {
+    missing.push_back(at);
+    if (at == at.parent_path()) break;
   }
+  return missing;
+}
+
+}  // namespace
+
+std::optional<std::string> ExistingDocument(std::string_view projectDir) {
+  const std::string pargen = JoinPath(projectDir, "pargen.xml");
+  if (Exists(pargen)) return pargen;
+  // pargen.xml is written last: without it, a var.xml beside the mark is
+  // what an interrupted recover left.
+  const std::string var = JoinPath(projectDir, "var.xml");
+  if (Exists(var) && !Exists(JoinPath(projectDir, kRecoveringMark))) return var;
   return std::nullopt;
 }
 
 void WriteRecoveredDocuments(std::string_view projectDir, const RecoveredDocuments& documents) {
   const std::string bin = JoinPath(projectDir, "bin");
-  std::error_code ec;
-  std::filesystem::create_directories(ToFsPath(bin), ec);
-  if (ec || !DirectoryExists(bin))
-    throw Error("Cannot create folder \"" + bin + "\". " +
-                SystemErrorText(ec ? ec.value() : ENOTDIR));
-  const std::string pargenPath = JoinPath(projectDir, "pargen.xml");
-  WriteGeneralParameters(pargenPath, documents.general);
+  const std::vector<std::filesystem::path> made = MissingFolders(ToFsPath(bin));
+  const std::string mark = JoinPath(projectDir, kRecoveringMark);
+  const std::string varPath = JoinPath(projectDir, "var.xml");
+  // On a failure nothing of this recover stays: its documents, its mark and
+  // the folders it made (each removed only when empty).
+  bool varWritten = false;
+  auto undo = [&] {
+    std::error_code ec;
+    if (varWritten) std::filesystem::remove(ToFsPath(varPath), ec);
+    std::filesystem::remove(ToFsPath(mark), ec);
+    for (const auto& folder : made) std::filesystem::remove(folder, ec);
+  };
   try {
-    WriteTable(JoinPath(projectDir, "var.xml"), documents.rows);
+    std::error_code ec;
+    std::filesystem::create_directories(ToFsPath(bin), ec);
+    if (ec || !DirectoryExists(bin))
+      throw Error("Cannot create folder \"" + bin + "\". " +
+                  SystemErrorText(ec ? ec.value() : ENOTDIR));
+    // var.xml first and pargen.xml last, each renamed into place whole: a
+    // kill leaves no pargen.xml, and the mark tells the next recover so.
+    WriteFileAtomically(mark, "");
+    WriteTable(varPath, documents.rows);
+    varWritten = true;
+    WriteGeneralParameters(JoinPath(projectDir, "pargen.xml"), documents.general);
   } catch (const Error&) {
-    // Half a project would only be refused the next time: take pargen.xml back.
-    std::filesystem::remove(ToFsPath(pargenPath), ec);
+    undo();
     throw;
   }
+  std::error_code ec;
+  std::filesystem::remove(ToFsPath(mark), ec);
 }
 
 std::string EmptyMnemonicsNote(std::size_t rows) {

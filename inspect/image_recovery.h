@@ -37,12 +37,14 @@ struct Recovery {
 Recovery RecoverDocuments(const ConfigImage& image);
 
 // The path of pargen.xml or var.xml when projectDir holds either; nothing
-// when it holds neither.
+// when it holds neither, or only the var.xml of a recover that was killed
+// before it wrote pargen.xml (the next recover writes over it).
 std::optional<std::string> ExistingDocument(std::string_view projectDir);
 
-// Makes projectDir and its bin folder when missing and writes pargen.xml
-// and var.xml. Throws Error when a folder cannot be made or a document
-// cannot be written.
+// Makes projectDir and its bin folder when missing and writes var.xml, then
+// pargen.xml, so that both appear or neither does, even when the process is
+// killed. Throws Error when a folder cannot be made or a document cannot be
+// written; the documents and the folders made are then removed again.
 void WriteRecoveredDocuments(std::string_view projectDir, const RecoveredDocuments& documents);
 
 // "Mnemonics are not in the image: the 12 rows of var.xml have empty

@@ -1,5 +1,6 @@
 #include "inspect/project_report.h"
 
+#include <filesystem>
 #include <algorithm>
 #include <cstdio>
 
@@ -167,8 +168,13 @@ void FilesSection(Html& html, std::string_view projectDir, const ConfigImage& bu
   html.Raw("<h2>Files</h2>\n");
   const std::string bank = BankBinaryPath(projectDir);
   const std::string firmware = JoinPath(projectDir, kComposedFirmwareName);
-  const bool hasBank = FileExists(bank);
-  const bool hasFirmware = FileExists(firmware);
+  // Anything under the name gets its table: a folder or a FIFO there says why it is no file.
+  auto present = [](const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::exists(ToFsPath(path), ec);
+  };
+  const bool hasBank = present(bank);
+  const bool hasFirmware = present(firmware);
   if (!hasBank && !hasFirmware) {
     html.Raw("<p>The project has neither bin/bank1.bin nor ");
     html.Text(kComposedFirmwareName);

@@ -43,6 +43,10 @@ std::string CannotReadFileText(std::string_view path, int error_number) {
   return FileErrorText("read", path, SystemErrorText(error_number ? error_number : EIO));
 }
 
+std::string NotEnoughMemoryText(std::string_view path) {
+  return "Not enough memory to read \"" + std::string(path) + "\"";
+}
+
 std::string CannotCreateFileText(std::string_view path, int error_number) {
   return FileErrorText("create", path, SystemErrorText(error_number));
 }

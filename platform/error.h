@@ -24,6 +24,8 @@ std::string CannotOpenFileText(std::string_view path, std::string_view why);
 // A read that left errno at 0 reads as EIO.
 std::string CannotReadFileText(std::string_view path, int error_number);
 std::string CannotCreateFileText(std::string_view path, int error_number);
+// "Not enough memory to read "<path>"": a file too large for the memory left.
+std::string NotEnoughMemoryText(std::string_view path);
 std::string CannotCreateFileText(std::string_view path, std::string_view why);
 
 #ifdef _WIN32

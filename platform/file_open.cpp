@@ -1,5 +1,6 @@
 #include "platform/file_open.h"
 
+#include <new>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -161,15 +162,19 @@ std::string ReadRegularFile(std::string_view path, std::uint64_t maxBytes) {
   if (size > maxBytes) tooLarge(size);
 
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(size));
-  char chunk[65536];
-  for (;;) {
-    errno = 0;
-    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-    if (got == 0) break;
-    // The file may have grown since its size was read.
-    if (bytes.size() + got > maxBytes) tooLarge(bytes.size() + got);
-    bytes.append(chunk, got);
+  try {
+    bytes.reserve(static_cast<std::size_t>(size));
+    char chunk[65536];
+    for (;;) {
+      errno = 0;
+      const std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+      if (got == 0) break;
+      // The file may have grown since its size was read.
+      if (bytes.size() + got > maxBytes) tooLarge(bytes.size() + got);
+      bytes.append(chunk, got);
+    }
+  } catch (const std::bad_alloc&) {
+    throw Error(NotEnoughMemoryText(path));
   }
   if (std::ferror(file.get()))
     throw Error(CannotReadFileText(path, errno));

@@ -73,10 +73,22 @@ TEST(CheckFirmwareText, ReportsEachFault) {
                    {"line 11: the record at 0x388000 puts 0x10 at 0x38800B, where another "
                     "record in bank 1 puts 0x99"}});
   lines = ComposedFirmwareLines(image);
-  lines.push_back(FormatSRecordLine('2', 0x387FF8, std::vector<std::uint8_t>(16, 0x55)));
+  lines.insert(lines.end() - 1, FormatSRecordLine('2', 0x387FF8, std::vector<std::uint8_t>(16, 0x55)));
   cases.push_back({"a later record reaching into the window", lines,
-                   {"line 523: the record at 0x387FF8 puts 0x55 at 0x388000, where another "
+                   {"line 522: the record at 0x387FF8 puts 0x55 at 0x388000, where another "
                     "record in bank 1 puts 0x03"}});
+
+  // A loader stops at the first end record: what follows is never programmed.
+  lines = ComposedFirmwareLines(image);
+  lines.insert(lines.begin(), "S9030000FC");
+  cases.push_back({"an end record on line 1", lines,
+                   {"line 3: a data record after the end record on line 1",
+                    "bank 1 lacks 512 of its 512 records, the first at 0x388000"}});
+  lines = ComposedFirmwareLines(image);
+  lines.insert(lines.begin() + 9, lines.back());
+  cases.push_back({"bank 1 after an end record", lines,
+                   {"line 11: a data record after the end record on line 10",
+                    "bank 1 lacks 512 of its 512 records, the first at 0x388000"}});
   lines = ComposedFirmwareLines(image);
   lines.insert(lines.begin() + 2, FormatSRecordLine('3', 0x38800A, {image[10], image[11]}));
   cases.push_back({"a record with the bank's own bytes", lines, {}});
@@ -123,6 +135,17 @@ TEST(CheckFirmwareFile, ReadsAFileAndRefusesAMissingOne) {
     EXPECT_EQ(std::string(error.what()),
               "Cannot open file \"" + (folder / "missing.sx") + "\". No such file or directory");
   }
+}
+
+TEST(CheckFirmwareFile, StopsAtTheFirstBadLineWhenAskedTo) {
+  test::TempFolder folder;
+  const std::string path = folder / "bad.sx";
+  test::WriteFileBytes(path, "S00600004844521B\r\ngarbage\r\n" + std::string(5000, 'S') + "\r\nS9030000FC\r\n");
+  EXPECT_EQ(CheckFirmwareFile(path).badLines, 2u);
+  const FirmwareCheck stopped = CheckFirmwareFile(path, CheckScope::kUpToFirstBadLine);
+  EXPECT_EQ(stopped.badLines, 1u);
+  EXPECT_EQ(stopped.firstBadLine, "line 2: no S-record (it does not start with S0 to S9)");
+  EXPECT_EQ(stopped.endRecord, "");
 }
 
 TEST(FirmwareReportText, TellsTheChecksAndTheConfiguration) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/temp_folder.h"
 #include "firmware/srecord_line.h"
 #include "firmware/firmware_files.h"
@@ -37,6 +39,14 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
   auto twoValues = lines;
   twoValues.insert(twoValues.end() - 1, FormatSRecordLine('2', kBank1WindowStart, {4}));
 
+  // A firmware file cut to exactly the bank file's size is still S-record text.
+  const std::string cut = test::JoinLines(lines).substr(0, kConfigImageSize);
+  const std::string cutLine = cut.substr(cut.rfind('\n') + 1);
+  const std::string cutWhy = "line " + std::to_string(std::count(cut.begin(), cut.end(), '\n') + 1) +
+                             ": " + ReadSRecordLine(cutLine).problem;
+  auto afterEnd = lines;
+  afterEnd.insert(afterEnd.begin(), "S9030000FC");
+
   const struct {
     const char* name;
     std::string bytes;
@@ -54,6 +64,8 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
       {"two-values.sx", test::JoinLines(twoValues),
        "line 522: the record at 0x388000 puts 0x04 at 0x388000, where another record in bank 1 "
        "puts 0x03"},
+      {"cut.sx", cut, cutWhy},
+      {"after-end.sx", test::JoinLines(afterEnd), "line 3: a data record after the end record on line 1"},
       {"nobank.sx", "S00600004844521B\r\nS9030000FC\r\n",
        "it holds 0 of the 512 records of bank 1 (0x388000 to 0x38BFFF), the first missing at "
        "0x388000"},

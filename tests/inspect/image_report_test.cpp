@@ -51,5 +51,37 @@ TEST(DescribeConfigImage, ReadsTheBuildStampAsTheImagePacksIt) {
   EXPECT_EQ(DescribeConfigImage(image).general[12], "Build date and time 2009-12-31 13:45:58");
 }
 
+// Words no clock writes: each field one past its limit, and the limits themselves.
+TEST(DescribeConfigImage, ShowsAnImpossibleBuildStampAsItsWords) {
+  auto time = [](unsigned h, unsigned m, unsigned s2) { return std::uint16_t(s2 << 11 | m << 5 | h); };
+  auto date = [](unsigned y, unsigned m, unsigned d) { return std::uint16_t(d << 11 | m << 7 | y); };
+  const struct {
+    std::uint16_t time, date;
+    std::string text;
+  } cases[] = {
+      {time(23, 59, 29), date(127, 12, 31), "2127-12-31 23:59:58"},
+      {time(0, 0, 0), date(24, 2, 29), "2024-02-29 00:00:00"},
+      {time(0, 0, 0), date(0, 2, 29), "2000-02-29 00:00:00"},
+      {time(0, 0, 0), date(100, 2, 29), "not a valid date (words 0x0000, 0xE964)"},  // 2100
+      {time(31, 63, 31), date(99, 15, 0), "not a valid date (words 0xFFFF, 0x07E3)"},
+      {time(24, 0, 0), date(9, 1, 1), "not a valid date (words 0x0018, 0x0889)"},
+      {time(0, 60, 0), date(9, 1, 1), "not a valid date (words 0x0780, 0x0889)"},
+      {time(0, 0, 30), date(9, 1, 1), "not a valid date (words 0xF000, 0x0889)"},
+      {time(0, 0, 0), date(9, 0, 1), "not a valid date (words 0x0000, 0x0809)"},
+      {time(0, 0, 0), date(9, 13, 1), "not a valid date (words 0x0000, 0x0E89)"},
+      {time(0, 0, 0), date(9, 4, 31), "not a valid date (words 0x0000, 0xFA09)"},
+      {time(0, 0, 0), date(9, 4, 0), "not a valid date (words 0x0000, 0x0209)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ConfigImage image{};
+    image[15049] = c.time & 0xFF;
+    image[15050] = c.time >> 8;
+    image[15051] = c.date & 0xFF;
+    image[15052] = c.date >> 8;
+    EXPECT_EQ(DescribeConfigImage(image).general[12], "Build date and time " + c.text);
+  }
+}
+
 }  // namespace
 }  // namespace fabrion

@@ -141,6 +141,16 @@ TEST_F(ProjectReport, TellsWhetherBankAndFirmwareFileStillMatchTheDocuments) {
                        "&quot;kombri&quot;</li>\n</ul>\n</td>"),
             std::string::npos)
       << stale;
+
+  // A folder where the bank file belongs is named as one, not passed over.
+  std::filesystem::remove(project + "/bin/bank1.bin");
+  std::filesystem::create_directory(project + "/bin/bank1.bin");
+  const std::string folderBank = Body();
+  EXPECT_NE(folderBank.find("<tr><th>Configuration</th><td class=\"bad\">Cannot open file &quot;" +
+                            HtmlEscaped(folder / "Plant A & B/bin/bank1.bin") +
+                            "&quot;. Is a directory</td></tr>"),
+            std::string::npos)
+      << folderBank;
 }
 
 TEST(FileUrl, EncodesEveryByteOutsideThePlainSet) {

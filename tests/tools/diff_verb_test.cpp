@@ -55,6 +55,23 @@ TEST_F(DiffVerb, NamesWhatChangedAndExitsByTheConfigurationOnly) {
   }
 }
 
+// Texts from files reach the terminal with their control characters escaped.
+TEST_F(DiffVerb, EscapesControlCharactersOfMnemonicsAndMessages) {
+  const TMyRec pump = test::Record(3, 100, {192, 168, 1, 20}, 0, 10, "Pump");
+  Project("a", "10", {pump});
+  Project("b", "10", {pump});
+  // The program writes no such var.xml: the ESC and BEL come from elsewhere.
+  std::string var = test::ReadFileBytes(folder / "b/var.xml");
+  var.replace(var.find("Pump"), 4, "\x1B]0;owned\x07&quot;q");
+  test::WriteFileBytes(folder / "b/var.xml", var);
+  const test::CliRun mnemonics = Cli({"diff", folder / "a", folder / "b"});
+  EXPECT_EQ(mnemonics.out, "Row 1: mnemonic \"Pump\" \xE2\x86\x92 \"\\x1B]0;owned\\x07\\x22q\"\n");
+  const test::CliRun missing = Cli({"diff", folder / "\x1B[2J.sx", folder / "a"});
+  EXPECT_EQ(missing.code, 3);
+  EXPECT_NE(missing.err.find("\\x1B[2J.sx"), std::string::npos) << missing.err;
+  EXPECT_EQ(missing.err.find('\x1B'), std::string::npos);
+}
+
 // A time-out the image's 16 bits cut: the project and its own bank file
 // differ, and image and table check say what the device gets.
 TEST_F(DiffVerb, NamesAValueTheDeviceGetsCut) {

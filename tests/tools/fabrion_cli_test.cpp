@@ -7,7 +7,9 @@
 #include <sstream>
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 #include "cli_run.h"
@@ -84,6 +86,78 @@ TEST_F(FabrionCli, ImageWithoutBinFolderFailsWithTheSystemText) {
   EXPECT_EQ(run.err, "Cannot create file \"" + (folder / "p/bin/bank1.bin") +
                          "\". No such file or directory.\n");
 }
+
+// "--" ends the options in every verb: a project folder named "--out" (or
+// "--help") is an operand after it.
+TEST_F(FabrionCli, EveryVerbTakesDoubleDashAsTheEndOfOptions) {
+  std::filesystem::rename(folder / "p", folder / "--out");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  const struct {
+    std::vector<std::string> args;
+    int code;
+  } cases[] = {
+      {{"image", "--", "--out"}, 0},
+      {{"table", "check", "--", "--out"}, 0},
+      {{"report", "--", "--out"}, 0},
+      {{"diff", "--", "--out", "--out/bin/bank1.bin"}, 0},
+      {{"recover", "--", "--out/bin/bank1.bin", "--help"}, 0},
+      {{"diff", "--", "--out", "--help"}, 0},
+      {{"compose", "--", "--master.sx", "--out/bin", "--fw.sx"}, 3},
+      {{"check", "--", "--missing"}, 3},
+      {{"image", "--", "--out", "--"}, 2},  // a second "--" is an operand
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(c.args);
+    EXPECT_EQ(run.code, c.code) << ::testing::PrintToString(c.args) << run.err;
+  }
+  std::filesystem::current_path(before);
+}
+
+#ifdef __linux__
+// Each verb in a child whose address space ends 24 MiB above what it uses
+// now: a 30 MB document or CSV does not fit, and the verb says so instead of
+// aborting. The child's exit code is the verb's; its stderr goes to a file.
+TEST_F(FabrionCli, SaysWhenAFileDoesNotFitInMemory) {
+  const std::string row =
+      "<row DATA_TYPE=\"3\" RTU_ADDRESS=\"502\" TCP_ADD_DEV_1=\"192\" TCP_ADD_DEV_2=\"168\" "
+      "TCP_ADD_DEV_3=\"1\" TCP_ADD_DEV_4=\"125\" TCP_ADDRESS=\"1\" N_POINT=\"8\" MNEMONIC=\"m\"/>\n";
+  std::string var = "<TCP_MASTER_TO_RTU_SLAVE>\n";
+  while (var.size() < 30'000'000) var += row;
+  WriteFileBytes(folder / "p/var.xml", var + "</TCP_MASTER_TO_RTU_SLAVE>\n");
+  WriteFileBytes(folder / "big.csv", std::string(30'000'000 / 8 * 8, ';'));
+  const std::vector<std::vector<std::string>> cases = {
+      {"image", folder / "p"},          {"table", "check", folder / "p"},
+      {"table", "export", folder / "p"}, {"report", folder / "p"},
+      {"diff", folder / "p", folder / "p"}, {"check", folder / "p"},
+      {"table", "import", folder / "p", folder / "big.csv"},
+  };
+  for (const auto& args : cases) {
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+      long pages = 0;
+      if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+        std::fclose(statm);
+      }
+      const rlim_t limit = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (24u << 20);
+      const rlimit bound{limit, limit};
+      setrlimit(RLIMIT_AS, &bound);
+      const CliRun run = Cli(args);
+      WriteFileBytes(folder / "err.txt", run.err);
+      _exit(run.code);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << ::testing::PrintToString(args);
+    EXPECT_EQ(WEXITSTATUS(status), 3) << ::testing::PrintToString(args);
+    EXPECT_NE(ReadFileBytes(folder / "err.txt").find("Not enough memory to read \""), std::string::npos)
+        << ReadFileBytes(folder / "err.txt");
+  }
+  EXPECT_EQ(ReadFileBytes(folder / "p/var.xml").size(), var.size() + 27);
+}
+#endif
 
 TEST(FabrionCliUsage, WrongCommandLinesExitWithTwoAndTheVerbsUsage) {
   const std::string image = "fabrion-cli image PROJECT_DIR";

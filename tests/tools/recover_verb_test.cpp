@@ -1,6 +1,7 @@
 // fabrion-cli recover, end to end: project, image, compose, recover, image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cli_run.h"
@@ -155,6 +156,36 @@ TEST(RecoverVerb, RefusesAndWritesNothing) {
   }
   EXPECT_FALSE(std::filesystem::exists(folder / "new"));
   EXPECT_FALSE(std::filesystem::exists(folder / "old/pargen.xml"));
+}
+
+// A recover that fails after making folders takes them back; one killed
+// halfway (var.xml beside the mark and a temporary, no pargen.xml) is
+// finished by the next recover instead of refusing it forever.
+TEST(RecoverVerb, LeavesNoHalfProject) {
+  test::TempFolder folder;
+  const ConfigImage image = test::SampleImage();
+  WriteFileBytes(folder / "sample.bin", std::string(image.begin(), image.end()));
+
+  // Folders that can be made, but a temporary of var.xml whose path is too long.
+  std::string deep = folder / "";
+  while (deep.size() < 4070 - 201) deep += std::string(200, 'd') + "/";
+  deep += std::string(4070 - deep.size(), 'p');
+  const test::CliRun failed = Cli({"recover", folder / "sample.bin", deep});
+  EXPECT_EQ(failed.code, 1) << failed.err;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+
+  std::filesystem::create_directories(folder / "killed/bin");
+  WriteFileBytes(folder / "killed/.fabrion-recovering", "");
+  WriteFileBytes(folder / "killed/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
+  WriteFileBytes(folder / "killed/var.xml.fabrion-0000abcd.tmp", "<TCP_MAS");
+  const test::CliRun again = Cli({"recover", folder / "sample.bin", folder / "killed"});
+  EXPECT_EQ(again.code, 0) << again.err;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder / "killed"))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"bin", "pargen.xml", "var.xml"}));
+  EXPECT_EQ(ReadTable(folder / "killed/var.xml").size(), 2u);
 }
 
 }  // namespace

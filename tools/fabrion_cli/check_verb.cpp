@@ -90,12 +90,14 @@ std::optional<std::string> ParseCheckArgs(const Args& args, CheckRequest& reques
                             {"--timeout", 1, kMaxCheckTimeoutMs, {}},
                             {"--retries", 0, kMaxRetries, {}},
                             {"--deadline", 1, kMaxDeadlineSeconds, {}}};
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    if (EndsOptions(args, i, optionsEnded)) continue;
     const std::string& arg = args[i];
     NumberOption* option = nullptr;
     std::optional<std::string> text;
     for (NumberOption& o : options)
-      if (!option && IsOption(args, i, o.name, text)) option = &o;
+      if (!option && !optionsEnded && IsOption(args, i, o.name, text)) option = &o;
     if (option) {
       const std::string name = option->name;
       const std::string range = std::to_string(option->low) + " to " + std::to_string(option->high);
@@ -104,10 +106,10 @@ std::optional<std::string> ParseCheckArgs(const Args& args, CheckRequest& reques
       option->value = ParseInteger(*text);
       if (!option->value || *option->value < option->low || *option->value > option->high)
         return name + " needs a number from " + range + ", not \"" + *text + "\"";
-    } else if (arg == "--json") {
+    } else if (!optionsEnded && arg == "--json") {
       if (request.json) return "--json given twice";
       request.json = true;
-    } else if (arg.starts_with("--")) {
+    } else if (!optionsEnded && arg.starts_with("--")) {
       return "unknown option \"" + arg + "\"";
     } else if (projectDir) {
       return "check takes one PROJECT_DIR";

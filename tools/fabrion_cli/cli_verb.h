@@ -58,8 +58,14 @@ std::optional<std::string> ParseProjectCommand(const Args& args, const char* ver
 std::string DocumentFailureText(const std::string& path, const Error& error);
 
 // For verbs that take no options: the usage error for the first argument
-// that looks like one, or nothing when there is none.
-std::optional<int> RefuseOptions(const Args& args, std::ostream& err);
+// before "--" that looks like one, or nothing when there is none; operands
+// are then the arguments without the first "--" (which ends the options in
+// every verb, so a folder named "--out" can be given).
+std::optional<int> RefuseOptions(const Args& args, std::ostream& err, Args& operands);
+
+// Whether args[i] is the "--" that ends the options: the first one, met
+// while options are still read (optionsEnded turns true).
+bool EndsOptions(const Args& args, std::size_t i, bool& optionsEnded);
 
 // The path without trailing separators (a lone "/" stays).
 std::string WithoutTrailingSeparators(std::string path);

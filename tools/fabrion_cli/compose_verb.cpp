@@ -52,8 +52,9 @@ bool IsScratchFile(const std::filesystem::path& output, const std::string& binDi
   return !ec && folder == bin;
 }
 
-int RunCompose(const Args& args, std::ostream& out, std::ostream& err) {
-  if (const auto refused = RefuseOptions(args, err)) return *refused;
+int RunCompose(const Args& commandLine, std::ostream& out, std::ostream& err) {
+  Args args;  // the operands
+  if (const auto refused = RefuseOptions(commandLine, err, args)) return *refused;
   if (args.size() != 3) return Usage(err, "compose needs MASTER BIN_DIR OUTPUT_FILE");
 
   const std::filesystem::path output = ToFsPath(args[2]);

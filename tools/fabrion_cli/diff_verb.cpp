@@ -35,8 +35,9 @@ constexpr ExitStatus kDiffExits[] = {
     kUsageStatus,
 };
 
-int RunDiff(const Args& args, std::ostream& out, std::ostream& err) {
-  if (const auto refused = RefuseOptions(args, err)) return *refused;
+int RunDiff(const Args& commandLine, std::ostream& out, std::ostream& err) {
+  Args args;  // the operands
+  if (const auto refused = RefuseOptions(commandLine, err, args)) return *refused;
   if (args.size() != 2 || args[0].empty() || args[1].empty()) return Usage(err, "diff needs A B");
   Configuration sides[2];
   for (int k = 0; k < 2; ++k) {

@@ -1,11 +1,13 @@
 #include "tools/fabrion_cli/fabrion_cli.h"
 
+#include <new>
 #include <algorithm>
 #include <ostream>
 
 #include "documents/xml_parse_error.h"
 #include "platform/message_boxes.h"
 #include "platform/paths.h"
+#include "platform/printable_text.h"
 #include "tools/fabrion_cli/cli_verb.h"
 
 namespace fabrion {
@@ -57,8 +59,10 @@ void WriteGeneralHelp(std::ostream& out) {
 }
 
 bool WantsHelp(const Args& args) {
-  for (const auto& arg : args)
+  for (const auto& arg : args) {
+    if (arg == "--") return false;
     if (arg == "--help" || arg == "-h") return true;
+  }
   return false;
 }
 
@@ -87,8 +91,10 @@ std::optional<std::string> ParseProjectCommand(const Args& args, const char* ver
                                                std::vector<std::optional<std::string>>& values) {
   values.assign(options.size(), std::nullopt);
   std::optional<std::string> project;
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    std::size_t k = 0;
+    if (EndsOptions(args, i, optionsEnded)) continue;
+    std::size_t k = optionsEnded ? options.size() : 0;
     std::optional<std::string> value;
     while (k < options.size() && !IsOption(args, i, options[k].name, value)) ++k;
     if (k < options.size()) {
@@ -96,7 +102,7 @@ std::optional<std::string> ParseProjectCommand(const Args& args, const char* ver
       if (values[k]) return name + " given twice";
       if (!value) return name + " needs " + options[k].value;
       values[k] = std::move(value);
-    } else if (args[i].starts_with("--")) {
+    } else if (!optionsEnded && args[i].starts_with("--")) {
       return "unknown option \"" + args[i] + "\"";
     } else if (project) {
       return std::string(verb) + " takes one PROJECT_DIR";
@@ -142,9 +148,21 @@ std::string ExitStatusText(std::span<const ExitStatus> statuses) {
   return text + "\n";
 }
 
-std::optional<int> RefuseOptions(const Args& args, std::ostream& err) {
-  for (const auto& arg : args)
-    if (arg.starts_with("--")) return Usage(err, "unknown option \"" + arg + "\"");
+bool EndsOptions(const Args& args, std::size_t i, bool& optionsEnded) {
+  if (optionsEnded || args[i] != "--") return false;
+  optionsEnded = true;
+  return true;
+}
+
+std::optional<int> RefuseOptions(const Args& args, std::ostream& err, Args& operands) {
+  bool optionsEnded = false;
+  operands.clear();
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (EndsOptions(args, i, optionsEnded)) continue;
+    if (!optionsEnded && args[i].starts_with("--"))
+      return Usage(err, "unknown option \"" + args[i] + "\"");
+    operands.push_back(args[i]);
+  }
   return std::nullopt;
 }
 
@@ -155,7 +173,9 @@ std::string WithoutTrailingSeparators(std::string path) {
 
 }  // namespace cli
 
-int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+int RunCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     cli::Usage(err, "no command given");
     cli::WriteUsage(err);
@@ -184,6 +204,28 @@ int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::
   cli::Usage(err, "unknown command \"" + command + "\"");
   cli::WriteUsage(err);
   return cli::kExitUsage;
+}
+
+}  // namespace
+
+// Names, mnemonics and lines quoted from files reach the terminal with their
+// control characters shown as \xNN, whichever message carries them.
+int RunFabrionCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  PrintableStreamBuf outBuf(out.rdbuf());
+  PrintableStreamBuf errBuf(err.rdbuf());
+  std::ostream printableOut(&outBuf);
+  std::ostream printableErr(&errBuf);
+  int code = cli::kExitOk;
+  try {
+    code = RunCommand(args, printableOut, printableErr);
+  } catch (const std::bad_alloc&) {
+    // The readers name the file they could not hold; this is what is left.
+    printableErr << "Not enough memory.\n";
+    code = cli::kExitNotWritten;
+  }
+  printableOut.flush();
+  printableErr.flush();
+  return code;
 }
 
 }  // namespace fabrion

@@ -37,8 +37,9 @@ constexpr ExitStatus kRecoverExits[] = {
     kUsageStatus,
 };
 
-int RunRecover(const Args& args, std::ostream& out, std::ostream& err) {
-  if (const auto refused = RefuseOptions(args, err)) return *refused;
+int RunRecover(const Args& commandLine, std::ostream& out, std::ostream& err) {
+  Args args;  // the operands
+  if (const auto refused = RefuseOptions(commandLine, err, args)) return *refused;
   // An empty PROJECT_DIR would put the documents at the file system's root.
   if (args.size() != 2 || args[0].empty() || args[1].empty())
     return Usage(err, "recover needs FILE PROJECT_DIR");

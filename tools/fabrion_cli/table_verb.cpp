@@ -1,4 +1,5 @@
 // fabrion-cli table: a project's translate table as CSV, and its mapping checks.
+#include <new>
 #include <optional>
 #include <ostream>
 
@@ -95,7 +96,13 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
 int Import(const std::string& projectDir, const std::string& file, std::ostream& err) {
   std::string text;
   if (!ReadOrSay(file, err, [&] { text = ReadDocumentBytes(file); })) return kExitUnreadable;
-  const TranslateCsv csv = ReadTranslateCsv(text);
+  TranslateCsv csv;
+  try {
+    csv = ReadTranslateCsv(text);
+  } catch (const std::bad_alloc&) {
+    err << GeneralErrorText(NotEnoughMemoryText(file)) << '\n';
+    return kExitUnreadable;
+  }
   const std::vector<CsvRefusal> refusals = ImportRefusals(csv);
   for (const CsvRefusal& refusal : refusals)
     err << file << ':' << refusal.line << ": " << WithoutTrailingBlanks(refusal.reason) << '\n';
@@ -141,8 +148,9 @@ int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
   return warnings.empty() && cut.empty() ? kExitOk : kExitTableWarnings;
 }
 
-int RunTable(const Args& args, std::ostream& out, std::ostream& err) {
-  if (const auto refused = RefuseOptions(args, err)) return *refused;
+int RunTable(const Args& commandLine, std::ostream& out, std::ostream& err) {
+  Args args;  // the operands
+  if (const auto refused = RefuseOptions(commandLine, err, args)) return *refused;
   if (args.empty()) return Usage(err, "table needs export, import or check");
   const std::string& action = args[0];
   const std::size_t operands = args.size() - 1;
