@@ -22,7 +22,7 @@
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_model.h"
 #include "net/device_check_window.h"
-#include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/error.h"
 #include "platform/file_chooser.h"
 #include "platform/message_boxes.h"
@@ -332,7 +332,7 @@ void TFSetVar::ExportCsvClick() {
   if (!path) return;
   const std::vector<TranslateCells> rows = TableCells(model_->Grid());
   try {
-    WriteFileAtomically(*path, WriteTranslateCsv(rows));
+    WriteOutputFile(*path, WriteTranslateCsv(rows));
   } catch (const Error& error) {
     services_.messages.ShowGeneralError(error.what());
     return;

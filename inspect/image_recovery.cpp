@@ -9,6 +9,7 @@
 #include "inspect/image_diff.h"
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -161,6 +162,7 @@ std::optional<std::string> ExistingDocument(std::string_view projectDir) {
 }
 
 void WriteRecoveredDocuments(std::string_view projectDir, const RecoveredDocuments& documents) {
+  CheckOutputFolder(projectDir);
   const std::string bin = JoinPath(projectDir, "bin");
   std::error_code ec;
   std::filesystem::create_directories(ToFsPath(bin), ec);
