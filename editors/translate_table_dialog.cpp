@@ -78,6 +78,7 @@ int WarningColumn(MappingWarningKind kind) {
     case MappingWarningKind::kTooManyRegisters: return kPointCountColumn;
     case MappingWarningKind::kDeviceIsGateway:
     case MappingWarningKind::kDeviceOffNetwork: return kDeviceIpColumn;
+    case MappingWarningKind::kBelowTable: return kDataTypeColumn;
   }
   return kDataTypeColumn;
 }
@@ -201,6 +202,14 @@ bool TFSetVar::bitbtn1Click() {
     return false;
   }
   if (!CollectRows()) return false;
+  if (const std::optional<RowsBelowTable> below = FindRowsBelowTable(model_->Grid());
+      below && !services_.messages.AskYesNo(RowsBelowTableQuestion(*below))) {
+    const QModelIndex cell = model_->IndexOf(below->emptyRow, kAddressRtuColumn);
+    sga->setCurrentIndex(cell);
+    sga->scrollTo(cell);
+    sga->setFocus();
+    return false;
+  }
   try {
     WriteTable(store_.Fields().VarPath, rows_);
   } catch (const Error& error) {

@@ -313,7 +313,7 @@ void TranslateTableModel::StepApplied(GridArea area) {
 
 void TranslateTableModel::Recheck() {
   recheckDue_ = false;
-  std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid_), network_);
+  std::vector<MappingWarning> warnings = GridMappingWarnings(grid_, network_);
   if (warnings.size() == warnings_.size() &&
       std::equal(warnings.begin(), warnings.end(), warnings_.begin(),
                  [](const MappingWarning& a, const MappingWarning& b) {

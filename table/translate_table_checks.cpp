@@ -273,6 +273,50 @@ void FillArea(TranslateGrid& grid, GridArea area, const std::string& text) {
 
 namespace fabrion {
 
+namespace {
+
+bool HoldsText(const TranslateGrid& grid, int row) {
+  for (int column = kDataTypeColumn; column < kGridColumns; ++column)
+    if (!grid.Cell(row, column).empty()) return true;
+  return false;
+}
+
+int TableEnd(const TranslateGrid& grid) {
+  int row = 1;
+  while (InTable(grid, row)) ++row;
+  return row;
+}
+
+}  // namespace
+
+std::optional<RowsBelowTable> FindRowsBelowTable(const TranslateGrid& grid) {
+  RowsBelowTable found{TableEnd(grid), 0, 0};
+  for (int row = found.emptyRow + 1; row < kGridRows; ++row) {
+    if (!HoldsText(grid, row)) continue;
+    if (!found.first) found.first = row;
+    found.last = row;
+  }
+  if (!found.first) return std::nullopt;
+  return found;
+}
+
+std::string RowsBelowTableQuestion(const RowsBelowTable& rows) {
+  return "Rows " + std::to_string(rows.first) + " to " + std::to_string(rows.last) +
+         " hold data below row " + std::to_string(rows.emptyRow) +
+         ", which has no Address RTU, and will not be saved. Save anyway?";
+}
+
+std::vector<MappingWarning> GridMappingWarnings(const TranslateGrid& grid,
+                                                const std::optional<GatewayNetwork>& network) {
+  std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
+  const int end = TableEnd(grid);
+  const std::string text =
+      "not saved: below row " + std::to_string(end) + ", which has no Address RTU";
+  for (int row = end + 1; row < kGridRows; ++row)
+    if (HoldsText(grid, row)) warnings.push_back({MappingWarningKind::kBelowTable, row, 0, text});
+  return warnings;
+}
+
 std::vector<MappingWarning> ProjectMappingWarnings(std::string_view varPath,
                                                    std::string_view parGenPath) {
   TranslateGrid grid;

@@ -108,6 +108,27 @@ std::vector<RowRefusal> CheckEveryRow(const TranslateGrid& grid);
 // row numbers; rows that fail are left out. Cheap enough for every edit.
 std::vector<NumberedRow> ReadableRows(const TranslateGrid& grid);
 
+// Rows that hold text below the table's end, which OK does not save: the
+// first row without an Address RTU and the first and last row with text
+// (Data Type to Mnemonic) below it.
+struct RowsBelowTable {
+  int emptyRow = 0;
+  int first = 0;
+  int last = 0;
+  bool operator==(const RowsBelowTable&) const = default;
+};
+std::optional<RowsBelowTable> FindRowsBelowTable(const TranslateGrid& grid);
+
+// OK's question before it saves without them: "Rows N to M hold data below
+// row K, which has no Address RTU, and will not be saved. Save anyway?"
+std::string RowsBelowTableQuestion(const RowsBelowTable& rows);
+
+// The grid's mapping warnings: those of the rows OK would save, then one
+// "not saved: below row K, which has no Address RTU" on each row with text
+// below the table.
+std::vector<MappingWarning> GridMappingWarnings(const TranslateGrid& grid,
+                                                const std::optional<GatewayNetwork>& network);
+
 // The mapping warnings of a project's var.xml against its pargen.xml (the
 // network checks left out when that is missing or its addresses are not
 // valid). Throws Error or DocumentParseError when a document cannot be read.

@@ -22,6 +22,8 @@
 #include "platform/error.h"
 #include "project/project_store.h"
 #include "translate_table_fixture.h"
+#include <QFileInfo>
+
 #include "widget_test_registry.h"
 
 namespace fabrion::test {
@@ -35,6 +37,7 @@ QStringList Lines(const RecordingMessageBoxes& messages) {
   for (const ShownMessage& m : messages.shown) {
     const char* kind = m.kind == ShownMessage::Error          ? "Error: "
                        : m.kind == ShownMessage::GeneralError ? "General error: "
+                       : m.kind == ShownMessage::Question     ? "Question: "
                                                               : "Message: ";
     lines << kind + Q(m.text);
   }
@@ -288,8 +291,19 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     FillRow(3, "INPUT REGISTER", " 12", "255.255.255.255", "0", "0", "");
     FillRow(5, "", "garbage", "garbage", "garbage", "garbage");  // after the gap: not saved
     SetCell(4, kMnemonicColumn, "row 4 has no Address RTU");
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(1, kDataTypeColumn));
+    const QString question =
+        "Question: Rows 5 to 5 hold data below row 4, which has no Address RTU, and will not be "
+        "saved. Save anyway?";
+    PressOk();  // answered No: nothing written, back at row 4's Address RTU
+    QCOMPARE(Lines(platform_->messages), QStringList{question});
+    QVERIFY(!QFileInfo::exists(Q(store_->Fields().VarPath)));
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(4, kAddressRtuColumn));
+    QVERIFY(dialog_->isVisible());
+    platform_->messages.Clear();
+    platform_->messages.answers = {true};
     PressOk();
-    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(Lines(platform_->messages), QStringList{question});
     QCOMPARE(FileBytes(), TranslateTableXml({
                               Record(1, 0, {192, 168, 1, 125}, 40001, 8, "Boiler"),
                               Record(3, 16, {0, 0, 0, 0}, 65535, 126, "Boiler"),
@@ -313,8 +327,11 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     FillRow(2);
     SetCell(1, kDataTypeColumn, "Coil Status");
+    platform_->messages.answers = {true};
     PressOk();
-    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(Lines(platform_->messages),
+             QStringList{"Question: Rows 2 to 2 hold data below row 1, which has no Address RTU, "
+                         "and will not be saved. Save anyway?"});
     QCOMPARE(FileBytes(), TranslateTableXml({}));
   }
 

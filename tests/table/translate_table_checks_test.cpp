@@ -213,6 +213,42 @@ TEST(CollectRows, TakesTheRunOfRowsUpToTheFirstEmptyAddressRtu) {
   EXPECT_EQ(rows, expected);
 }
 
+TEST(FindRowsBelowTable, FindsTextBelowTheFirstRowWithoutAddressRtu) {
+  struct Case {
+    std::vector<std::pair<int, int>> filled;  // row, column given text
+    std::optional<RowsBelowTable> found;
+  } cases[] = {
+      {{{1, kAddressRtuColumn}, {2, kAddressRtuColumn}}, std::nullopt},
+      {{{1, kAddressRtuColumn}, {2, kMnemonicColumn}}, std::nullopt},  // row 2 ends the table
+      {{{1, kAddressRtuColumn}, {3, kMnemonicColumn}}, RowsBelowTable{2, 3, 3}},
+      {{{2, kDataTypeColumn}, {9, kPointCountColumn}, {1400, kAddressRtuColumn}},
+       RowsBelowTable{1, 2, 1400}},
+  };
+  for (const Case& c : cases) {
+    TranslateGrid grid;
+    for (auto [row, column] : c.filled) grid.SetCell(row, column, "1");
+    EXPECT_EQ(FindRowsBelowTable(grid), c.found) << c.filled.size() << " cells";
+  }
+  EXPECT_EQ(RowsBelowTableQuestion({4, 5, 9}),
+            "Rows 5 to 9 hold data below row 4, which has no Address RTU, and will not be saved. "
+            "Save anyway?");
+}
+
+TEST(GridMappingWarnings, NamesEachRowBelowTheTable) {
+  TranslateGrid grid;
+  FillRow(grid, 1, "Coil Status", "0", "10.0.0.1", "1", "0", "");  // N° Point 0
+  grid.SetCell(3, kMnemonicColumn, "kept?");
+  std::vector<std::pair<int, std::string>> got;
+  for (const MappingWarning& w : GridMappingWarnings(grid, std::nullopt))
+    got.emplace_back(w.row, w.text.substr(0, 20));
+  const std::vector<std::pair<int, std::string>> expected = {
+      {1, CheckMapping(ReadableRows(grid), std::nullopt).at(0).text.substr(0, 20)},
+      {3, "not saved: below row"}};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(GridMappingWarnings(grid, std::nullopt).back().text,
+            "not saved: below row 2, which has no Address RTU");
+}
+
 TEST(CollectRows, EmptyFirstAddressRtuGivesAnEmptyTable) {
   TranslateGrid grid;
   FillRow(grid, 2);
