@@ -25,8 +25,8 @@ std::string_view WithoutBom(std::string_view text) {
 // Splits delimited text record by record, so a reader may stop early.
 class DelimitedReader {
  public:
-  DelimitedReader(std::string_view text, char separator)
-      : text_(WithoutBom(text)), separator_(separator) {}
+  DelimitedReader(std::string_view text, char separator, bool wholeQuotedCells = false)
+      : text_(WithoutBom(text)), separator_(separator), wholeQuotedCells_(wholeQuotedCells) {}
 
   // The next record; false at the end of the text.
   bool Next(DelimitedRecord& record) {
@@ -43,7 +43,16 @@ class DelimitedReader {
   // One cell from at_; true when a separator follows it (the record goes on).
   bool ReadCell(std::string& cell, bool& strayQuote) {
     if (at_ < text_.size() && text_[at_] == '"') {
-      if (!ReadQuoted(cell)) strayQuote = true;
+      const std::size_t start = at_;
+      const int line = line_;
+      if (!ReadQuoted(cell)) {
+        strayQuote = true;
+      } else if (wholeQuotedCells_ && !EndsCell(at_)) {
+        // Text after the closing quote: the cell is taken as it stands.
+        cell.clear();
+        at_ = start;
+        line_ = line;
+      }
     }
     // Up to the separator or the line end, as it stands.
     std::size_t end = at_;
@@ -80,8 +89,15 @@ class DelimitedReader {
     }
   }
 
+  // Whether position i ends a cell: the text's end, a separator or a line end.
+  bool EndsCell(std::size_t i) const {
+    if (i < text_.size() && text_[i] == '\r') ++i;
+    return i >= text_.size() || text_[i] == separator_ || text_[i] == '\n';
+  }
+
   std::string_view text_;
   char separator_;
+  bool wholeQuotedCells_;
   std::size_t at_ = 0;
   int line_ = 1;
 };
@@ -148,7 +164,9 @@ bool IsEmptyRecord(const DelimitedRecord& record) {
                      [](const std::string& cell) { return Trimmed(cell).empty(); });
 }
 
-bool IsHeader(const std::vector<std::string>& cells) {
+}  // namespace
+
+bool IsTranslateCsvHeader(const std::vector<std::string>& cells) {
   if (cells.size() != kTranslateCsvCaptions.size()) return false;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const std::string_view cell = Trimmed(cells[i]);
@@ -159,6 +177,8 @@ bool IsHeader(const std::vector<std::string>& cells) {
   }
   return true;
 }
+
+namespace {
 
 // A cell's text in a reason, on one line: quoted, its first 40 characters
 // when longer, line breaks and other control characters escaped.
@@ -273,9 +293,10 @@ void AppendCsvLine(std::string& csv, const auto& cells) {
 
 }  // namespace
 
-std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator) {
+std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator,
+                                            bool wholeQuotedCells) {
   std::vector<DelimitedRecord> records;
-  DelimitedReader reader(text, separator);
+  DelimitedReader reader(text, separator, wholeQuotedCells);
   DelimitedRecord record;
   while (reader.Next(record)) records.push_back(std::move(record));
   return records;
@@ -382,7 +403,7 @@ TranslateCsv ReadTranslateCsv(std::string_view text) {
       first = false;
       std::vector<std::string> cells = record.cells;
       DropEmptyCellsAfterTheSixth(cells);
-      if (IsHeader(cells)) continue;
+      if (IsTranslateCsvHeader(cells)) continue;
     }
     if (++dataLines > kMaxTranslateRows) {
       csv.refusals.push_back({record.line, "A table holds at most 1400 rows; this is data line 1401."});

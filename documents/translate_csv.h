@@ -24,8 +24,14 @@ struct DelimitedRecord {
 // hold the separator, line breaks and doubled quotes (text after the closing
 // quote is kept as it stands). Records end at LF or CRLF; a final line break
 // ends the last record; a leading byte order mark is skipped. Empty lines
-// give records with one empty cell.
-std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator);
+// give records with one empty cell. With wholeQuotedCells (clipboard text) a
+// cell is unquoted only when it is one quoted field from its first to its
+// last character; `"Tank A" level` is then taken as it stands.
+std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator,
+                                            bool wholeQuotedCells = false);
+
+// Whether cells are the CSV header: the six captions, in any case.
+bool IsTranslateCsvHeader(const std::vector<std::string>& cells);
 
 // The separator of a CSV text: comma, semicolon or tab, whichever occurs
 // most often outside quotes on its first line that is not empty; comma when

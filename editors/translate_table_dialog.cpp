@@ -94,6 +94,8 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
   connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckDevicesButton, &QPushButton::clicked, this, &TFSetVar::CheckDevicesClick);
+  connect(sga, &TranslateGridView::PasteRefused, this,
+          [this](const QString& message) { services_.messages.ShowMessage(message.toStdString()); });
 
   // Keys of the whole window.
   auto addShortcut = [this](std::initializer_list<QKeySequence> keys, auto run) {

@@ -226,9 +226,29 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
 
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
   std::vector<std::vector<std::string>> lines;
-  for (DelimitedRecord& record : ParseDelimited(text, '\t'))
+  for (DelimitedRecord& record : ParseDelimited(text, '\t', /*wholeQuotedCells=*/true)) {
+    if (lines.empty() && IsTranslateCsvHeader(record.cells)) continue;
     lines.push_back(std::move(record.cells));
+  }
   return lines;
+}
+
+std::optional<std::string> PasteRefusal(int row, int column,
+                                        const std::vector<std::vector<std::string>>& block) {
+  std::size_t width = 0;
+  for (const auto& line : block) width = std::max(width, line.size());
+  const int rows = static_cast<int>(block.size());
+  const int cells = static_cast<int>(width);
+  const int rowsFit = kGridRows - row;
+  const int cellsFit = kGridColumns - column;
+  if (rows <= rowsFit && cells <= cellsFit) return std::nullopt;
+  auto count = [](int n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+  };
+  return "Cannot paste " + count(rows, "row") + " of " + count(cells, "cell") + " at row " +
+         std::to_string(row) + ", " + std::string(kGridCaptions[column]) + ": " +
+         count(std::min(rows, rowsFit), "row") + " of " + count(std::min(cells, cellsFit), "cell") +
+         " fit there. Nothing was pasted.";
 }
 
 std::string CopyArea(const TranslateGrid& grid, GridArea area) {

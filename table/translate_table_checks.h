@@ -150,8 +150,15 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv);
 
 // Spreadsheet clipboard text: lines (LF or CRLF, a final line break ends the
 // last line) of tab-separated cells, read as ParseDelimited reads them (a
-// quoted cell may hold tabs, line breaks and doubled quotes).
+// quoted cell may hold tabs, line breaks and doubled quotes; only a cell that
+// is one quoted field from its first to its last character is unquoted). A
+// first line that is the table's captions is left out, as the import does.
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text);
+// Why the block cannot be pasted with its first cell at (row, column), row 1
+// to 1400 and column Data Type to Mnemonic: it reaches past row 1400 or past
+// Mnemonic; the message says how many rows and cells fit. Nothing when it fits.
+std::optional<std::string> PasteRefusal(int row, int column,
+                                        const std::vector<std::vector<std::string>>& block);
 // The area's cells as tab-separated lines, each ended by a line feed; a cell
 // holding a tab, a line break or a double quote is quoted (QuoteCell), so
 // that ParseTabSeparated and spreadsheets read it back whole.

@@ -462,7 +462,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     QApplication::clipboard()->setText(
         "Coil Status\t100\t192.168.1.1\t5\t8\tfirst\r\n"
-        "Input Status\t101\t192.168.1.2\t6\t9\tsecond\textra column\r\n");
+        "Input Status\t101\t192.168.1.2\t6\t9\tsecond\r\n");
     Select(1, kDataTypeColumn, 1, kDataTypeColumn);
     QTest::keySequence(dialog_->sga, QKeySequence::Paste);
     QCOMPARE(Cell(1, kMnemonicColumn), QString("first"));
@@ -477,6 +477,13 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     QApplication::clipboard()->setText("a\tb\nc\td\ne\tf\n");
     Select(1399, kPointCountColumn, 1399, kPointCountColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Paste);  // refused whole: only 2 rows fit
+    QCOMPARE(Lines(platform_->messages),
+             QStringList{"Message: Cannot paste 3 rows of 2 cells at row 1399, N\u00B0 Point: 2 rows "
+                         "of 2 cells fit there. Nothing was pasted."});
+    QCOMPARE(Cell(1399, kPointCountColumn), QString());
+    platform_->messages.Clear();
+    QApplication::clipboard()->setText("a\tb\nc\td\n");
     QTest::keySequence(dialog_->sga, QKeySequence::Paste);
     QCOMPARE(Model()->rowCount(), 1400);
     QCOMPARE(Cell(1399, kPointCountColumn), QString("a"));

@@ -447,6 +447,37 @@ TEST(ImportRefusals, MessagesNameTheCsvLine) {
 
 // --- Clipboard text -------------------------------------------------------
 
+TEST(Paste, ClipboardCasesAreReadLiterallyAndRefusedWholeWhenTheyDoNotFit) {
+  using Block = std::vector<std::vector<std::string>>;
+  const std::string header =
+      "Data Type\tAddress RTU\tAddress Device TCP\tAddress TCP\tN\xC2\xB0 Point\tMnemonic\r\n";
+  struct Case {
+    std::string text;
+    int row, column;
+    Block block;
+    std::string refusal;  // empty when the block fits
+  } cases[] = {
+      {"\"Tank A\" level", 1, kMnemonicColumn, {{"\"Tank A\" level"}}, ""},
+      {"\"Tank A\"\tb\"c\"\r\n\"x\"\"y\"z", 1, kDataTypeColumn,
+       {{"Tank A", "b\"c\""}, {"\"x\"\"y\"z"}}, ""},
+      {header + "Coil Status\t1\r\n", 1, kDataTypeColumn, {{"Coil Status", "1"}}, ""},
+      {"a\tb\n" + header, 1, kAddressTcpColumn,
+       {{"a", "b"}, {"Data Type", "Address RTU", "Address Device TCP", "Address TCP",
+                     "N\xC2\xB0 Point", "Mnemonic"}},
+       "Cannot paste 2 rows of 6 cells at row 1, Address TCP: 2 rows of 3 cells fit there. "
+       "Nothing was pasted."},
+      {"1\n2\n3\n", 1399, kMnemonicColumn, {{"1"}, {"2"}, {"3"}},
+       "Cannot paste 3 rows of 1 cell at row 1399, Mnemonic: 2 rows of 1 cell fit there. "
+       "Nothing was pasted."},
+      {"1\n2\n", 1399, kMnemonicColumn, {{"1"}, {"2"}}, ""},
+  };
+  for (const Case& c : cases) {
+    const Block block = ParseTabSeparated(c.text);
+    EXPECT_EQ(block, c.block) << c.text;
+    EXPECT_EQ(PasteRefusal(c.row, c.column, block).value_or(""), c.refusal) << c.text;
+  }
+}
+
 TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
   using Block = std::vector<std::vector<std::string>>;
   EXPECT_EQ(ParseTabSeparated(""), Block{});
