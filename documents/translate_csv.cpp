@@ -257,8 +257,15 @@ std::string ReadRow(const DelimitedRecord& record, char separator, TranslateCell
     refuse(kIp, "is not an IPv4 address such as 192.168.1.125");
   number(kTcp);
   number(kPoints);
-  row[kMnemonic] = std::move(cells[kMnemonic]);
+  row[kMnemonic] = UnguardedMnemonic(cells[kMnemonic]);
   return reasons;
+}
+
+// Whether text, after its leading "'"s, starts as a spreadsheet formula does.
+bool LooksLikeFormula(std::string_view text) {
+  const std::size_t start = text.find_first_not_of('\'');
+  return start != std::string_view::npos &&
+         std::string_view("=+-@\t\r").find(text[start]) != std::string_view::npos;
 }
 
 // The cell as the export writes it: see WriteTranslateCsv.
@@ -277,6 +284,8 @@ std::string CanonicalCell(std::size_t column, const std::string& cell) {
     case kPoints:
       if (auto number = ParseInteger(cell)) return std::to_string(*number);
       break;
+    case kMnemonic:
+      return GuardedMnemonic(cell);
     default:
       break;
   }
@@ -419,6 +428,15 @@ TranslateCsv ReadTranslateCsv(std::string_view text) {
     csv.lines.push_back(record.line);
   }
   return csv;
+}
+
+std::string GuardedMnemonic(std::string_view text) {
+  return LooksLikeFormula(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::string UnguardedMnemonic(std::string_view text) {
+  if (text.starts_with('\'') && LooksLikeFormula(text.substr(1))) text.remove_prefix(1);
+  return std::string(text);
 }
 
 }  // namespace fabrion

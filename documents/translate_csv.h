@@ -30,6 +30,14 @@ struct DelimitedRecord {
 std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator,
                                             bool wholeQuotedCells = false);
 
+// A Mnemonic as a spreadsheet may read it without running it: a text that
+// starts with "=", "+", "-", "@", a tab or a CR after any number of "'" gets
+// one "'" more in front (spreadsheets show a leading "'" as nothing).
+// UnguardedMnemonic takes exactly that one "'" away again, so the two are
+// exact inverses; other texts pass both unchanged.
+std::string GuardedMnemonic(std::string_view text);
+std::string UnguardedMnemonic(std::string_view text);
+
 // Whether cells are the CSV header: the six captions, in any case.
 bool IsTranslateCsvHeader(const std::vector<std::string>& cells);
 

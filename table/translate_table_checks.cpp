@@ -233,6 +233,10 @@ std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
   return lines;
 }
 
+std::string PastedCellText(int column, std::string_view text) {
+  return column == kMnemonicColumn ? UnguardedMnemonic(text) : std::string(text);
+}
+
 std::optional<std::string> PasteRefusal(int row, int column,
                                         const std::vector<std::vector<std::string>>& block) {
   std::size_t width = 0;
@@ -256,7 +260,8 @@ std::string CopyArea(const TranslateGrid& grid, GridArea area) {
   for (int row = area.top; row <= area.bottom; ++row) {
     for (int column = area.left; column <= area.right; ++column) {
       if (column > area.left) text += '\t';
-      text += QuoteCell(grid.Cell(row, column), '\t');
+      const std::string& cell = grid.Cell(row, column);
+      text += QuoteCell(column == kMnemonicColumn ? GuardedMnemonic(cell) : cell, '\t');
     }
     text += '\n';
   }
@@ -274,7 +279,7 @@ std::optional<GridArea> PasteBlock(TranslateGrid& grid, int row, int column,
     for (std::size_t j = 0; j < block[i].size(); ++j) {
       const int c = column + static_cast<int>(j);
       if (c >= kGridColumns) break;
-      grid.SetCell(r, c, block[i][j]);
+      grid.SetCell(r, c, PastedCellText(c, block[i][j]));
       if (!written) written = GridArea{r, c, r, c};
       written->bottom = std::max(written->bottom, r);
       written->right = std::max(written->right, c);

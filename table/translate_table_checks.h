@@ -154,6 +154,9 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv);
 // is one quoted field from its first to its last character is unquoted). A
 // first line that is the table's captions is left out, as the import does.
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text);
+// A pasted cell's text as the grid keeps it: a Mnemonic loses the "'" that
+// CopyArea and the export put before a formula (UnguardedMnemonic).
+std::string PastedCellText(int column, std::string_view text);
 // Why the block cannot be pasted with its first cell at (row, column), row 1
 // to 1400 and column Data Type to Mnemonic: it reaches past row 1400 or past
 // Mnemonic; the message says how many rows and cells fit. Nothing when it fits.

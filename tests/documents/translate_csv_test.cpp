@@ -180,5 +180,36 @@ TEST(ReadTranslateCsv, RefusesMoreThan1400DataLinesAndUtf16) {
             (std::vector<CsvRefusal>{{1, "The file is UTF-16 text; save it as CSV in UTF-8."}}));
 }
 
+TEST(Mnemonic, FormulasAreGuardedOnExportAndRoundTripExactly) {
+  // Formula texts spreadsheets evaluate, and texts that only look near them.
+  const struct {
+    std::string mnemonic, exported;
+  } cases[] = {
+      {"=1+1", "'=1+1"},
+      {"+A1", "'+A1"},
+      {"-2", "'-2"},
+      {"@SUM(A1:A2)", "'@SUM(A1:A2)"},
+      {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+      {"\tcmd", "'\tcmd"},
+      {"\rx", "\"'\rx\""},
+      {"'=x", "''=x"},
+      {"''-x", "'''-x"},
+      {"'quoted", "'quoted"},
+      {"a=b", "a=b"},
+      {"'", "'"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    TranslateCells row = {"Coil Status", "1", "1.2.3.4", "1", "1", c.mnemonic};
+    const std::string csv = WriteTranslateCsv({row});
+    const std::string line = csv.substr(csv.find('\n') + 1);
+    EXPECT_EQ(line, "Coil Status,1,1.2.3.4,1,1," + c.exported + "\r\n") << c.mnemonic;
+    const TranslateCsv read = ReadTranslateCsv(csv);
+    ASSERT_EQ(read.rows.size(), 1u) << c.mnemonic;
+    EXPECT_EQ(read.rows[0][5], c.mnemonic);
+    EXPECT_EQ(WriteTranslateCsv(read.rows), csv);
+  }
+}
+
 }  // namespace
 }  // namespace fabrion

@@ -478,6 +478,18 @@ TEST(Paste, ClipboardCasesAreReadLiterallyAndRefusedWholeWhenTheyDoNotFit) {
   }
 }
 
+TEST(CopyArea, GuardsAFormulaMnemonicAndPasteTakesTheGuardAway) {
+  TranslateGrid grid;
+  grid.SetCell(1, kAddressTcpColumn, "=1");
+  grid.SetCell(1, kMnemonicColumn, "=1+1");
+  const std::string copied = CopyArea(grid, GridArea{1, kAddressTcpColumn, 1, kMnemonicColumn});
+  EXPECT_EQ(copied, "=1\t\t'=1+1\n");
+  TranslateGrid pasted;
+  PasteBlock(pasted, 5, kAddressTcpColumn, ParseTabSeparated(copied));
+  EXPECT_EQ(pasted.Cell(5, kAddressTcpColumn), "=1");
+  EXPECT_EQ(pasted.Cell(5, kMnemonicColumn), "=1+1");
+}
+
 TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
   using Block = std::vector<std::vector<std::string>>;
   EXPECT_EQ(ParseTabSeparated(""), Block{});
