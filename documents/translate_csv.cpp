@@ -55,13 +55,17 @@ class DelimitedReader {
       }
     }
     // Up to the separator or the line end, as it stands.
+    // A line ends at LF, CRLF or a lone CR (old Mac exports), mixed as they come.
     std::size_t end = at_;
-    while (end < text_.size() && text_[end] != separator_ && text_[end] != '\n') ++end;
-    std::string_view rest = text_.substr(at_, end - at_);
+    while (end < text_.size() && text_[end] != separator_ && text_[end] != '\n' &&
+           text_[end] != '\r')
+      ++end;
+    cell.append(text_.substr(at_, end - at_));
     const bool more = end < text_.size() && text_[end] == separator_;
-    if (!more && rest.ends_with('\r')) rest.remove_suffix(1);  // CRLF, or a CR ending the text
-    cell.append(rest);
-    if (end < text_.size() && text_[end] == '\n') ++line_;
+    if (end < text_.size() && !more) {
+      ++line_;
+      if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ++end;
+    }
     at_ = end < text_.size() ? end + 1 : end;
     return more;
   }
@@ -91,8 +95,7 @@ class DelimitedReader {
 
   // Whether position i ends a cell: the text's end, a separator or a line end.
   bool EndsCell(std::size_t i) const {
-    if (i < text_.size() && text_[i] == '\r') ++i;
-    return i >= text_.size() || text_[i] == separator_ || text_[i] == '\n';
+    return i >= text_.size() || text_[i] == separator_ || text_[i] == '\n' || text_[i] == '\r';
   }
 
   std::string_view text_;

@@ -22,7 +22,7 @@ struct DelimitedRecord {
 // Splits text into records of cells at separator, as RFC 4180 quotes them: a
 // cell that starts with a double quote runs to its closing quote and may
 // hold the separator, line breaks and doubled quotes (text after the closing
-// quote is kept as it stands). Records end at LF or CRLF; a final line break
+// quote is kept as it stands). Records end at LF, CRLF or a lone CR; a final line break
 // ends the last record; a leading byte order mark is skipped. Empty lines
 // give records with one empty cell. With wholeQuotedCells (clipboard text) a
 // cell is unquoted only when it is one quoted field from its first to its

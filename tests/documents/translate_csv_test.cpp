@@ -48,6 +48,31 @@ TEST(ParseDelimited, SplitsRecordsAsRfc4180QuotesThem) {
   }
 }
 
+TEST(ParseDelimited, LineEndsOfEveryDialect) {
+  const struct {
+    std::string text;
+    std::vector<std::vector<std::string>> records;
+    std::vector<int> lines;
+  } cases[] = {
+      {"a,b\nc\n", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a,b\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a,b\rc\r", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a\rb\r\nc\nd", {{"a"}, {"b"}, {"c"}, {"d"}}, {1, 2, 3, 4}},
+      {"a\r\rb", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
+      {"\"x\r\ny\",z\rw", {{"x\r\ny", "z"}, {"w"}}, {1, 3}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<int> lines;
+    for (const DelimitedRecord& r : ParseDelimited(c.text, ',')) {
+      records.push_back(r.cells);
+      lines.push_back(r.line);
+    }
+    EXPECT_EQ(records, c.records) << c.text;
+    EXPECT_EQ(lines, c.lines) << c.text;
+  }
+}
+
 TEST(DetectSeparator, CountsOnTheFirstLineOutsideQuotes) {
   const std::vector<std::pair<std::string, char>> cases = {
       {"", ','},
