@@ -113,7 +113,7 @@ int Import(const std::string& projectDir, const std::string& file, std::ostream&
     return kExitImportRefused;
   }
   const std::string varPath = JoinPath(projectDir, "var.xml");
-  return WriteOrSay(err, [&] { WriteFileAtomically(varPath, TranslateTableXml(rows)); }) ? kExitOk : kExitNotWritten;
+  return WriteOrSay(err, [&] { WriteTable(varPath, rows); }) ? kExitOk : kExitNotWritten;
 }
 
 int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
