@@ -39,6 +39,7 @@ enum class MappingWarningKind {
   kDeviceIsGateway,     // the device's address is the gateway's own
   kDeviceOffNetwork,    // outside the gateway's network and no default gateway
   kTooManyRegisters,    // a register row of more points than one Modbus read carries
+  kBelowTable,          // a row with text below the first row without Address RTU: not saved
 };
 
 struct MappingWarning {

@@ -25,8 +25,8 @@ std::string_view WithoutBom(std::string_view text) {
 // Splits delimited text record by record, so a reader may stop early.
 class DelimitedReader {
  public:
-  DelimitedReader(std::string_view text, char separator)
-      : text_(WithoutBom(text)), separator_(separator) {}
+  DelimitedReader(std::string_view text, char separator, bool wholeQuotedCells = false)
+      : text_(WithoutBom(text)), separator_(separator), wholeQuotedCells_(wholeQuotedCells) {}
 
   // The next record; false at the end of the text.
   bool Next(DelimitedRecord& record) {
@@ -43,16 +43,29 @@ class DelimitedReader {
   // One cell from at_; true when a separator follows it (the record goes on).
   bool ReadCell(std::string& cell, bool& strayQuote) {
     if (at_ < text_.size() && text_[at_] == '"') {
-      if (!ReadQuoted(cell)) strayQuote = true;
+      const std::size_t start = at_;
+      const int line = line_;
+      if (!ReadQuoted(cell)) {
+        strayQuote = true;
+      } else if (wholeQuotedCells_ && !EndsCell(at_)) {
+        // Text after the closing quote: the cell is taken as it stands.
+        cell.clear();
+        at_ = start;
+        line_ = line;
+      }
     }
     // Up to the separator or the line end, as it stands.
+    // A line ends at LF, CRLF or a lone CR (old Mac exports), mixed as they come.
     std::size_t end = at_;
-    while (end < text_.size() && text_[end] != separator_ && text_[end] != '\n') ++end;
-    std::string_view rest = text_.substr(at_, end - at_);
+    while (end < text_.size() && text_[end] != separator_ && text_[end] != '\n' &&
+           text_[end] != '\r')
+      ++end;
+    cell.append(text_.substr(at_, end - at_));
     const bool more = end < text_.size() && text_[end] == separator_;
-    if (!more && rest.ends_with('\r')) rest.remove_suffix(1);  // CRLF, or a CR ending the text
-    cell.append(rest);
-    if (end < text_.size() && text_[end] == '\n') ++line_;
+    if (end < text_.size() && !more) {
+      ++line_;
+      if (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n') ++end;
+    }
     at_ = end < text_.size() ? end + 1 : end;
     return more;
   }
@@ -80,8 +93,14 @@ class DelimitedReader {
     }
   }
 
+  // Whether position i ends a cell: the text's end, a separator or a line end.
+  bool EndsCell(std::size_t i) const {
+    return i >= text_.size() || text_[i] == separator_ || text_[i] == '\n' || text_[i] == '\r';
+  }
+
   std::string_view text_;
   char separator_;
+  bool wholeQuotedCells_;
   std::size_t at_ = 0;
   int line_ = 1;
 };
@@ -148,7 +167,9 @@ bool IsEmptyRecord(const DelimitedRecord& record) {
                      [](const std::string& cell) { return Trimmed(cell).empty(); });
 }
 
-bool IsHeader(const std::vector<std::string>& cells) {
+}  // namespace
+
+bool IsTranslateCsvHeader(const std::vector<std::string>& cells) {
   if (cells.size() != kTranslateCsvCaptions.size()) return false;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     const std::string_view cell = Trimmed(cells[i]);
@@ -159,6 +180,8 @@ bool IsHeader(const std::vector<std::string>& cells) {
   }
   return true;
 }
+
+namespace {
 
 // A cell's text in a reason, on one line: quoted, its first 40 characters
 // when longer, line breaks and other control characters escaped.
@@ -237,8 +260,15 @@ std::string ReadRow(const DelimitedRecord& record, char separator, TranslateCell
     refuse(kIp, "is not an IPv4 address such as 192.168.1.125");
   number(kTcp);
   number(kPoints);
-  row[kMnemonic] = std::move(cells[kMnemonic]);
+  row[kMnemonic] = UnguardedMnemonic(cells[kMnemonic]);
   return reasons;
+}
+
+// Whether text, after its leading "'"s, starts as a spreadsheet formula does.
+bool LooksLikeFormula(std::string_view text) {
+  const std::size_t start = text.find_first_not_of('\'');
+  return start != std::string_view::npos &&
+         std::string_view("=+-@\t\r").find(text[start]) != std::string_view::npos;
 }
 
 // The cell as the export writes it: see WriteTranslateCsv.
@@ -257,6 +287,8 @@ std::string CanonicalCell(std::size_t column, const std::string& cell) {
     case kPoints:
       if (auto number = ParseInteger(cell)) return std::to_string(*number);
       break;
+    case kMnemonic:
+      return GuardedMnemonic(cell);
     default:
       break;
   }
@@ -273,9 +305,10 @@ void AppendCsvLine(std::string& csv, const auto& cells) {
 
 }  // namespace
 
-std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator) {
+std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator,
+                                            bool wholeQuotedCells) {
   std::vector<DelimitedRecord> records;
-  DelimitedReader reader(text, separator);
+  DelimitedReader reader(text, separator, wholeQuotedCells);
   DelimitedRecord record;
   while (reader.Next(record)) records.push_back(std::move(record));
   return records;
@@ -382,7 +415,7 @@ TranslateCsv ReadTranslateCsv(std::string_view text) {
       first = false;
       std::vector<std::string> cells = record.cells;
       DropEmptyCellsAfterTheSixth(cells);
-      if (IsHeader(cells)) continue;
+      if (IsTranslateCsvHeader(cells)) continue;
     }
     if (++dataLines > kMaxTranslateRows) {
       csv.refusals.push_back({record.line, "A table holds at most 1400 rows; this is data line 1401."});
@@ -398,6 +431,15 @@ TranslateCsv ReadTranslateCsv(std::string_view text) {
     csv.lines.push_back(record.line);
   }
   return csv;
+}
+
+std::string GuardedMnemonic(std::string_view text) {
+  return LooksLikeFormula(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::string UnguardedMnemonic(std::string_view text) {
+  if (text.starts_with('\'') && LooksLikeFormula(text.substr(1))) text.remove_prefix(1);
+  return std::string(text);
 }
 
 }  // namespace fabrion

@@ -22,10 +22,24 @@ struct DelimitedRecord {
 // Splits text into records of cells at separator, as RFC 4180 quotes them: a
 // cell that starts with a double quote runs to its closing quote and may
 // hold the separator, line breaks and doubled quotes (text after the closing
-// quote is kept as it stands). Records end at LF or CRLF; a final line break
+// quote is kept as it stands). Records end at LF, CRLF or a lone CR; a final line break
 // ends the last record; a leading byte order mark is skipped. Empty lines
-// give records with one empty cell.
-std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator);
+// give records with one empty cell. With wholeQuotedCells (clipboard text) a
+// cell is unquoted only when it is one quoted field from its first to its
+// last character; `"Tank A" level` is then taken as it stands.
+std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separator,
+                                            bool wholeQuotedCells = false);
+
+// A Mnemonic as a spreadsheet may read it without running it: a text that
+// starts with "=", "+", "-", "@", a tab or a CR after any number of "'" gets
+// one "'" more in front (spreadsheets show a leading "'" as nothing).
+// UnguardedMnemonic takes exactly that one "'" away again, so the two are
+// exact inverses; other texts pass both unchanged.
+std::string GuardedMnemonic(std::string_view text);
+std::string UnguardedMnemonic(std::string_view text);
+
+// Whether cells are the CSV header: the six captions, in any case.
+bool IsTranslateCsvHeader(const std::vector<std::string>& cells);
 
 // The separator of a CSV text: comma, semicolon or tab, whichever occurs
 // most often outside quotes on its first line that is not empty; comma when

@@ -5,6 +5,8 @@
 
 #include "documents/xml_load.h"
 #include "platform/atomic_file.h"
+#include "platform/error.h"
+#include "platform/file_open.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -51,7 +53,14 @@ std::string TranslateTableXml(const std::vector<TMyRec>& rows) {
 void WriteTable(std::string_view path, const std::vector<TMyRec>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i)
     RequireXmlText(path, "The mnemonic of row " + std::to_string(i + 1), rows[i].Mnemonic);
-  WriteFileAtomically(path, TranslateTableXml(rows));
+  const std::string xml = TranslateTableXml(rows);
+  // A document the program would refuse to read back is never written.
+  if (xml.size() > kMaxDocumentBytes)
+    throw Error(CannotCreateFileText(
+        path, "It would hold " + std::to_string(xml.size()) + " bytes, more than the " +
+                  std::to_string(kMaxDocumentBytes / (1024 * 1024)) +
+                  " MiB a document may have; shorten the mnemonics."));
+  WriteFileAtomically(path, xml);
 }
 
 void WriteEmptyTable(std::string_view path) { WriteTable(path, {}); }

@@ -48,7 +48,8 @@ std::string TranslateTableXml(const std::vector<TMyRec>& rows);
 
 // Writes the rows at path, replacing the file whole. Throws Error with the
 // system's text when it cannot be written, or when a mnemonic holds a
-// character XML 1.0 cannot hold; the old file is then kept.
+// character XML 1.0 cannot hold, or when the document would pass the 64 MiB
+// every document read is held to; the old file is then kept.
 void WriteTable(std::string_view path, const std::vector<TMyRec>& rows);
 void WriteEmptyTable(std::string_view path);
 

@@ -141,6 +141,8 @@ void TranslateGridView::PasteClipboard() {
   const bool oneValue = block.size() == 1 && block[0].size() == 1;
   if (oneValue && (area->bottom > area->top || area->right > area->left))
     model_->Fill(*area, block[0][0], "Paste");
+  else if (const auto refusal = PasteRefusal(area->top, area->left, block))
+    emit PasteRefused(QString::fromStdString(*refusal));
   else
     model_->Paste(area->top, area->left, block);
 }

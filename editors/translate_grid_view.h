@@ -41,6 +41,8 @@ class TranslateGridView : public QTableView {
   void CutSelection();
   // Clipboard cells from the selection's top left cell; one value over a
   // larger selection fills it. An open edit is dropped, the paste replacing it.
+  // Pastes the clipboard's cells at the selection; a block that does not fit
+  // is refused whole with PasteRefused.
   void PasteClipboard();
   void ClearSelection();
   void FillDown();
@@ -50,6 +52,10 @@ class TranslateGridView : public QTableView {
   // Spreadsheet clipboard text as rows of cells (quoted cells may hold tabs,
   // line breaks and doubled quotes).
   static std::vector<std::vector<std::string>> ClipboardCells();
+
+ signals:
+  // A paste refused whole, with the message that says why.
+  void PasteRefused(const QString& message);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -22,7 +22,7 @@
 #include "editors/translate_grid_view.h"
 #include "editors/translate_table_model.h"
 #include "net/device_check_window.h"
-#include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/error.h"
 #include "platform/file_chooser.h"
 #include "platform/message_boxes.h"
@@ -78,6 +78,7 @@ int WarningColumn(MappingWarningKind kind) {
     case MappingWarningKind::kTooManyRegisters: return kPointCountColumn;
     case MappingWarningKind::kDeviceIsGateway:
     case MappingWarningKind::kDeviceOffNetwork: return kDeviceIpColumn;
+    case MappingWarningKind::kBelowTable: return kDataTypeColumn;
   }
   return kDataTypeColumn;
 }
@@ -93,6 +94,8 @@ TFSetVar::TFSetVar(ProjectStore& store, Services services, QWidget* parent)
   connect(bitbtn1, &QPushButton::clicked, this, [this] { bitbtn1Click(); });
   connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckDevicesButton, &QPushButton::clicked, this, &TFSetVar::CheckDevicesClick);
+  connect(sga, &TranslateGridView::PasteRefused, this,
+          [this](const QString& message) { services_.messages.ShowMessage(message.toStdString()); });
 
   // Keys of the whole window.
   auto addShortcut = [this](std::initializer_list<QKeySequence> keys, auto run) {
@@ -201,6 +204,14 @@ bool TFSetVar::bitbtn1Click() {
     return false;
   }
   if (!CollectRows()) return false;
+  if (const std::optional<RowsBelowTable> below = FindRowsBelowTable(model_->Grid());
+      below && !services_.messages.AskYesNo(RowsBelowTableQuestion(*below))) {
+    const QModelIndex cell = model_->IndexOf(below->emptyRow, kAddressRtuColumn);
+    sga->setCurrentIndex(cell);
+    sga->scrollTo(cell);
+    sga->setFocus();
+    return false;
+  }
   try {
     WriteTable(store_.Fields().VarPath, rows_);
   } catch (const Error& error) {
@@ -332,7 +343,7 @@ void TFSetVar::ExportCsvClick() {
   if (!path) return;
   const std::vector<TranslateCells> rows = TableCells(model_->Grid());
   try {
-    WriteFileAtomically(*path, WriteTranslateCsv(rows));
+    WriteOutputFile(*path, WriteTranslateCsv(rows));
   } catch (const Error& error) {
     services_.messages.ShowGeneralError(error.what());
     return;

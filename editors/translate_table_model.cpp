@@ -162,7 +162,8 @@ std::optional<GridArea> TranslateTableModel::Paste(
     for (int column = area->left; column <= area->right; ++column) {
       const auto j = static_cast<std::size_t>(column - area->left);
       if (j < line.size())
-        texts[static_cast<std::size_t>((row - area->top) * columns) + j] = line[j];
+        texts[static_cast<std::size_t>((row - area->top) * columns) + j] =
+            PastedCellText(column, line[j]);
     }
   }
   WriteArea(*area, std::move(texts), "Paste");
@@ -313,7 +314,7 @@ void TranslateTableModel::StepApplied(GridArea area) {
 
 void TranslateTableModel::Recheck() {
   recheckDue_ = false;
-  std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid_), network_);
+  std::vector<MappingWarning> warnings = GridMappingWarnings(grid_, network_);
   if (warnings.size() == warnings_.size() &&
       std::equal(warnings.begin(), warnings.end(), warnings_.begin(),
                  [](const MappingWarning& a, const MappingWarning& b) {

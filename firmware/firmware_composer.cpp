@@ -11,7 +11,7 @@
 
 #include "firmware/line_reader.h"
 #include "firmware/srecord_line.h"
-#include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
 #include "platform/hex_text.h"
@@ -151,7 +151,7 @@ void WriteBankRecords(const std::string& recordsPath, std::string_view lines) {
 class Merge {
  public:
   Merge(std::uint32_t windowStart, std::string bankName, const BankBytes& bank,
-        std::string_view bankRecords, std::FILE* master, StagedFile& output,
+        std::string_view bankRecords, std::FILE* master, OutputFile& output,
         ProgressIndicator& progress)
       : windowStart_(windowStart),
         windowEnd_(std::uint64_t{windowStart} + kBankWindowSize),
@@ -302,7 +302,7 @@ class Merge {
   const BankBytes& bank_;
   std::string_view bankRecords_;
   std::FILE* master_;
-  StagedFile& output_;
+  OutputFile& output_;
   ProgressIndicator& progress_;
   std::string buffer_;
   std::int64_t position_ = 0;
@@ -356,7 +356,7 @@ ComposeOutcome ComposeFirmware(int bank, std::string_view masterPath, std::strin
   WriteBankRecords(recordsPath, bankRecords);
 
   HeldFile master(asInput([&] { return OpenRegularFile(masterPath); }));
-  StagedFile output(InFolder(outputDir, outputName));
+  OutputFile output(InFolder(outputDir, outputName));
 
   Merge merge(windowStart, bankName, bankBytes, bankRecords, master.get(), output, progress);
   const bool merged = merge.Run();

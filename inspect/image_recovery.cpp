@@ -10,6 +10,7 @@
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
+#include "platform/output_file.h"
 #include "platform/paths.h"
 
 namespace fabrion {
@@ -189,6 +190,7 @@ std::optional<std::string> ExistingDocument(std::string_view projectDir) {
 }
 
 void WriteRecoveredDocuments(std::string_view projectDir, const RecoveredDocuments& documents) {
+  CheckOutputFolder(projectDir);
   const std::string bin = JoinPath(projectDir, "bin");
   const std::vector<std::filesystem::path> made = MissingFolders(ToFsPath(bin));
   const std::string mark = JoinPath(projectDir, kRecoveringMark);

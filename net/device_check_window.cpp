@@ -17,7 +17,7 @@
 #include "documents/integer_rule.h"
 #include "documents/ip_address.h"
 #include "documents/translate_csv.h"
-#include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/error.h"
 #include "platform/file_chooser.h"
 #include "platform/message_boxes.h"
@@ -434,7 +434,7 @@ void DeviceCheckWindow::ExportResults() {
   std::string csv = "\xEF\xBB\xBF" + CsvLine(Captions());
   for (int i = 0; i < ResultList->rowCount(); ++i) csv += CsvLine(RowTexts(i));
   try {
-    WriteFileAtomically(*path, csv);
+    WriteOutputFile(*path, csv);
   } catch (const Error& error) {
     services_.messages.ShowGeneralError(error.what());
   }

@@ -226,9 +226,33 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv) {
 
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text) {
   std::vector<std::vector<std::string>> lines;
-  for (DelimitedRecord& record : ParseDelimited(text, '\t'))
+  for (DelimitedRecord& record : ParseDelimited(text, '\t', /*wholeQuotedCells=*/true)) {
+    if (lines.empty() && IsTranslateCsvHeader(record.cells)) continue;
     lines.push_back(std::move(record.cells));
+  }
   return lines;
+}
+
+std::string PastedCellText(int column, std::string_view text) {
+  return column == kMnemonicColumn ? UnguardedMnemonic(text) : std::string(text);
+}
+
+std::optional<std::string> PasteRefusal(int row, int column,
+                                        const std::vector<std::vector<std::string>>& block) {
+  std::size_t width = 0;
+  for (const auto& line : block) width = std::max(width, line.size());
+  const int rows = static_cast<int>(block.size());
+  const int cells = static_cast<int>(width);
+  const int rowsFit = kGridRows - row;
+  const int cellsFit = kGridColumns - column;
+  if (rows <= rowsFit && cells <= cellsFit) return std::nullopt;
+  auto count = [](int n, const char* noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+  };
+  return "Cannot paste " + count(rows, "row") + " of " + count(cells, "cell") + " at row " +
+         std::to_string(row) + ", " + std::string(kGridCaptions[column]) + ": " +
+         count(std::min(rows, rowsFit), "row") + " of " + count(std::min(cells, cellsFit), "cell") +
+         " fit there. Nothing was pasted.";
 }
 
 std::string CopyArea(const TranslateGrid& grid, GridArea area) {
@@ -236,7 +260,8 @@ std::string CopyArea(const TranslateGrid& grid, GridArea area) {
   for (int row = area.top; row <= area.bottom; ++row) {
     for (int column = area.left; column <= area.right; ++column) {
       if (column > area.left) text += '\t';
-      text += QuoteCell(grid.Cell(row, column), '\t');
+      const std::string& cell = grid.Cell(row, column);
+      text += QuoteCell(column == kMnemonicColumn ? GuardedMnemonic(cell) : cell, '\t');
     }
     text += '\n';
   }
@@ -254,7 +279,7 @@ std::optional<GridArea> PasteBlock(TranslateGrid& grid, int row, int column,
     for (std::size_t j = 0; j < block[i].size(); ++j) {
       const int c = column + static_cast<int>(j);
       if (c >= kGridColumns) break;
-      grid.SetCell(r, c, block[i][j]);
+      grid.SetCell(r, c, PastedCellText(c, block[i][j]));
       if (!written) written = GridArea{r, c, r, c};
       written->bottom = std::max(written->bottom, r);
       written->right = std::max(written->right, c);
@@ -272,6 +297,50 @@ void FillArea(TranslateGrid& grid, GridArea area, const std::string& text) {
 }  // namespace fabrion
 
 namespace fabrion {
+
+namespace {
+
+bool HoldsText(const TranslateGrid& grid, int row) {
+  for (int column = kDataTypeColumn; column < kGridColumns; ++column)
+    if (!grid.Cell(row, column).empty()) return true;
+  return false;
+}
+
+int TableEnd(const TranslateGrid& grid) {
+  int row = 1;
+  while (InTable(grid, row)) ++row;
+  return row;
+}
+
+}  // namespace
+
+std::optional<RowsBelowTable> FindRowsBelowTable(const TranslateGrid& grid) {
+  RowsBelowTable found{TableEnd(grid), 0, 0};
+  for (int row = found.emptyRow + 1; row < kGridRows; ++row) {
+    if (!HoldsText(grid, row)) continue;
+    if (!found.first) found.first = row;
+    found.last = row;
+  }
+  if (!found.first) return std::nullopt;
+  return found;
+}
+
+std::string RowsBelowTableQuestion(const RowsBelowTable& rows) {
+  return "Rows " + std::to_string(rows.first) + " to " + std::to_string(rows.last) +
+         " hold data below row " + std::to_string(rows.emptyRow) +
+         ", which has no Address RTU, and will not be saved. Save anyway?";
+}
+
+std::vector<MappingWarning> GridMappingWarnings(const TranslateGrid& grid,
+                                                const std::optional<GatewayNetwork>& network) {
+  std::vector<MappingWarning> warnings = CheckMapping(ReadableRows(grid), network);
+  const int end = TableEnd(grid);
+  const std::string text =
+      "not saved: below row " + std::to_string(end) + ", which has no Address RTU";
+  for (int row = end + 1; row < kGridRows; ++row)
+    if (HoldsText(grid, row)) warnings.push_back({MappingWarningKind::kBelowTable, row, 0, text});
+  return warnings;
+}
 
 std::vector<MappingWarning> ProjectMappingWarnings(std::string_view varPath,
                                                    std::string_view parGenPath) {

@@ -108,6 +108,27 @@ std::vector<RowRefusal> CheckEveryRow(const TranslateGrid& grid);
 // row numbers; rows that fail are left out. Cheap enough for every edit.
 std::vector<NumberedRow> ReadableRows(const TranslateGrid& grid);
 
+// Rows that hold text below the table's end, which OK does not save: the
+// first row without an Address RTU and the first and last row with text
+// (Data Type to Mnemonic) below it.
+struct RowsBelowTable {
+  int emptyRow = 0;
+  int first = 0;
+  int last = 0;
+  bool operator==(const RowsBelowTable&) const = default;
+};
+std::optional<RowsBelowTable> FindRowsBelowTable(const TranslateGrid& grid);
+
+// OK's question before it saves without them: "Rows N to M hold data below
+// row K, which has no Address RTU, and will not be saved. Save anyway?"
+std::string RowsBelowTableQuestion(const RowsBelowTable& rows);
+
+// The grid's mapping warnings: those of the rows OK would save, then one
+// "not saved: below row K, which has no Address RTU" on each row with text
+// below the table.
+std::vector<MappingWarning> GridMappingWarnings(const TranslateGrid& grid,
+                                                const std::optional<GatewayNetwork>& network);
+
 // The mapping warnings of a project's var.xml against its pargen.xml (the
 // network checks left out when that is missing or its addresses are not
 // valid). Throws Error or DocumentParseError when a document cannot be read.
@@ -129,8 +150,18 @@ std::vector<CsvRefusal> ImportRefusals(const TranslateCsv& csv);
 
 // Spreadsheet clipboard text: lines (LF or CRLF, a final line break ends the
 // last line) of tab-separated cells, read as ParseDelimited reads them (a
-// quoted cell may hold tabs, line breaks and doubled quotes).
+// quoted cell may hold tabs, line breaks and doubled quotes; only a cell that
+// is one quoted field from its first to its last character is unquoted). A
+// first line that is the table's captions is left out, as the import does.
 std::vector<std::vector<std::string>> ParseTabSeparated(std::string_view text);
+// A pasted cell's text as the grid keeps it: a Mnemonic loses the "'" that
+// CopyArea and the export put before a formula (UnguardedMnemonic).
+std::string PastedCellText(int column, std::string_view text);
+// Why the block cannot be pasted with its first cell at (row, column), row 1
+// to 1400 and column Data Type to Mnemonic: it reaches past row 1400 or past
+// Mnemonic; the message says how many rows and cells fit. Nothing when it fits.
+std::optional<std::string> PasteRefusal(int row, int column,
+                                        const std::vector<std::vector<std::string>>& block);
 // The area's cells as tab-separated lines, each ended by a line feed; a cell
 // holding a tab, a line break or a double quote is quoted (QuoteCell), so
 // that ParseTabSeparated and spreadsheets read it back whole.

@@ -48,6 +48,31 @@ TEST(ParseDelimited, SplitsRecordsAsRfc4180QuotesThem) {
   }
 }
 
+TEST(ParseDelimited, LineEndsOfEveryDialect) {
+  const struct {
+    std::string text;
+    std::vector<std::vector<std::string>> records;
+    std::vector<int> lines;
+  } cases[] = {
+      {"a,b\nc\n", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a,b\r\nc\r\n", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a,b\rc\r", {{"a", "b"}, {"c"}}, {1, 2}},
+      {"a\rb\r\nc\nd", {{"a"}, {"b"}, {"c"}, {"d"}}, {1, 2, 3, 4}},
+      {"a\r\rb", {{"a"}, {""}, {"b"}}, {1, 2, 3}},
+      {"\"x\r\ny\",z\rw", {{"x\r\ny", "z"}, {"w"}}, {1, 3}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<int> lines;
+    for (const DelimitedRecord& r : ParseDelimited(c.text, ',')) {
+      records.push_back(r.cells);
+      lines.push_back(r.line);
+    }
+    EXPECT_EQ(records, c.records) << c.text;
+    EXPECT_EQ(lines, c.lines) << c.text;
+  }
+}
+
 TEST(DetectSeparator, CountsOnTheFirstLineOutsideQuotes) {
   const std::vector<std::pair<std::string, char>> cases = {
       {"", ','},
@@ -178,6 +203,37 @@ TEST(ReadTranslateCsv, RefusesMoreThan1400DataLinesAndUtf16) {
 
   EXPECT_EQ(ReadTranslateCsv(std::string_view("\xFF\xFE" "D\0a\0", 6)).refusals,
             (std::vector<CsvRefusal>{{1, "The file is UTF-16 text; save it as CSV in UTF-8."}}));
+}
+
+TEST(Mnemonic, FormulasAreGuardedOnExportAndRoundTripExactly) {
+  // Formula texts spreadsheets evaluate, and texts that only look near them.
+  const struct {
+    std::string mnemonic, exported;
+  } cases[] = {
+      {"=1+1", "'=1+1"},
+      {"+A1", "'+A1"},
+      {"-2", "'-2"},
+      {"@SUM(A1:A2)", "'@SUM(A1:A2)"},
+      {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+      {"\tcmd", "'\tcmd"},
+      {"\rx", "\"'\rx\""},
+      {"'=x", "''=x"},
+      {"''-x", "'''-x"},
+      {"'quoted", "'quoted"},
+      {"a=b", "a=b"},
+      {"'", "'"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    TranslateCells row = {"Coil Status", "1", "1.2.3.4", "1", "1", c.mnemonic};
+    const std::string csv = WriteTranslateCsv({row});
+    const std::string line = csv.substr(csv.find('\n') + 1);
+    EXPECT_EQ(line, "Coil Status,1,1.2.3.4,1,1," + c.exported + "\r\n") << c.mnemonic;
+    const TranslateCsv read = ReadTranslateCsv(csv);
+    ASSERT_EQ(read.rows.size(), 1u) << c.mnemonic;
+    EXPECT_EQ(read.rows[0][5], c.mnemonic);
+    EXPECT_EQ(WriteTranslateCsv(read.rows), csv);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/file_open.h"
+
 #include "documents/xml_parse_error.h"
 #include "fakes/temp_folder.h"
 #include "platform/error.h"
@@ -86,6 +90,15 @@ TEST(VarWriter, MissingFolderFailsWithTheSystemText) {
     EXPECT_EQ(std::string(error.what()),
               "Cannot create file \"" + path + "\". No such file or directory");
   }
+}
+
+TEST(VarWriter, RefusesADocumentPastTheLimitItIsReadWith) {
+  test::TempFolder folder;
+  const std::string path = folder / "var.xml";
+  TMyRec row{};
+  row.Mnemonic.assign(kMaxDocumentBytes, 'x');
+  EXPECT_THROW(WriteTable(path, {row}), Error);
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 // --- reading ------------------------------------------------------------

@@ -23,6 +23,8 @@
 #include "platform/error.h"
 #include "project/project_store.h"
 #include "translate_table_fixture.h"
+#include <QFileInfo>
+
 #include "widget_test_registry.h"
 
 namespace fabrion::test {
@@ -36,6 +38,7 @@ QStringList Lines(const RecordingMessageBoxes& messages) {
   for (const ShownMessage& m : messages.shown) {
     const char* kind = m.kind == ShownMessage::Error          ? "Error: "
                        : m.kind == ShownMessage::GeneralError ? "General error: "
+                       : m.kind == ShownMessage::Question     ? "Question: "
                                                               : "Message: ";
     lines << kind + Q(m.text);
   }
@@ -291,8 +294,19 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     FillRow(3, "INPUT REGISTER", " 12", "255.255.255.255", "0", "0", "");
     FillRow(5, "", "garbage", "garbage", "garbage", "garbage");  // after the gap: not saved
     SetCell(4, kMnemonicColumn, "row 4 has no Address RTU");
+    dialog_->sga->setCurrentIndex(Model()->IndexOf(1, kDataTypeColumn));
+    const QString question =
+        "Question: Rows 5 to 5 hold data below row 4, which has no Address RTU, and will not be "
+        "saved. Save anyway?";
+    PressOk();  // answered No: nothing written, back at row 4's Address RTU
+    QCOMPARE(Lines(platform_->messages), QStringList{question});
+    QVERIFY(!QFileInfo::exists(Q(store_->Fields().VarPath)));
+    QCOMPARE(dialog_->sga->currentIndex(), Model()->IndexOf(4, kAddressRtuColumn));
+    QVERIFY(dialog_->isVisible());
+    platform_->messages.Clear();
+    platform_->messages.answers = {true};
     PressOk();
-    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(Lines(platform_->messages), QStringList{question});
     QCOMPARE(FileBytes(), TranslateTableXml({
                               Record(1, 0, {192, 168, 1, 125}, 40001, 8, "Boiler"),
                               Record(3, 16, {0, 0, 0, 0}, 65535, 126, "Boiler"),
@@ -316,8 +330,11 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     FillRow(2);
     SetCell(1, kDataTypeColumn, "Coil Status");
+    platform_->messages.answers = {true};
     PressOk();
-    QCOMPARE(Lines(platform_->messages), QStringList());
+    QCOMPARE(Lines(platform_->messages),
+             QStringList{"Question: Rows 2 to 2 hold data below row 1, which has no Address RTU, "
+                         "and will not be saved. Save anyway?"});
     QCOMPARE(FileBytes(), TranslateTableXml({}));
   }
 
@@ -448,7 +465,7 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     QApplication::clipboard()->setText(
         "Coil Status\t100\t192.168.1.1\t5\t8\tfirst\r\n"
-        "Input Status\t101\t192.168.1.2\t6\t9\tsecond\textra column\r\n");
+        "Input Status\t101\t192.168.1.2\t6\t9\tsecond\r\n");
     Select(1, kDataTypeColumn, 1, kDataTypeColumn);
     QTest::keySequence(dialog_->sga, QKeySequence::Paste);
     QCOMPARE(Cell(1, kMnemonicColumn), QString("first"));
@@ -463,6 +480,13 @@ class TranslateTableDialogTest : public QObject, TranslateTableFixture {
     Open();
     QApplication::clipboard()->setText("a\tb\nc\td\ne\tf\n");
     Select(1399, kPointCountColumn, 1399, kPointCountColumn);
+    QTest::keySequence(dialog_->sga, QKeySequence::Paste);  // refused whole: only 2 rows fit
+    QCOMPARE(Lines(platform_->messages),
+             QStringList{"Message: Cannot paste 3 rows of 2 cells at row 1399, N\u00B0 Point: 2 rows "
+                         "of 2 cells fit there. Nothing was pasted."});
+    QCOMPARE(Cell(1399, kPointCountColumn), QString());
+    platform_->messages.Clear();
+    QApplication::clipboard()->setText("a\tb\nc\td\n");
     QTest::keySequence(dialog_->sga, QKeySequence::Paste);
     QCOMPARE(Model()->rowCount(), 1400);
     QCOMPARE(Cell(1399, kPointCountColumn), QString("a"));

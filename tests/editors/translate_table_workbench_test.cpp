@@ -86,8 +86,11 @@ class TranslateTableWorkbenchTest : public QObject, TranslateTableFixture {
           QApplication::clipboard()->setText(Q(text + "a\t" + text + "b\n" + text + "c\t\n"));
           Keys("Ctrl+V");
           const std::string block[2][2] = {{text + "a", text + "b"}, {text + "c", ""}};
-          for (int r = 0; r < 2 && top + r <= kRows; ++r)
-            for (int c = 0; c < 2 && left + c <= kColumns; ++c) expected[top + r - 1][left + c - 1] = block[r][c];
+          const bool fits = top + 1 <= kRows && left + 1 <= kColumns;  // else refused whole
+          for (int r = 0; fits && r < 2; ++r)
+            for (int c = 0; c < 2; ++c) expected[top + r - 1][left + c - 1] = block[r][c];
+          QCOMPARE(platform_->messages.shown.size(), std::size_t(fits ? 0 : 1));
+          platform_->messages.Clear();
           break;
         }
         case 2:

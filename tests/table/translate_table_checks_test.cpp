@@ -213,6 +213,42 @@ TEST(CollectRows, TakesTheRunOfRowsUpToTheFirstEmptyAddressRtu) {
   EXPECT_EQ(rows, expected);
 }
 
+TEST(FindRowsBelowTable, FindsTextBelowTheFirstRowWithoutAddressRtu) {
+  struct Case {
+    std::vector<std::pair<int, int>> filled;  // row, column given text
+    std::optional<RowsBelowTable> found;
+  } cases[] = {
+      {{{1, kAddressRtuColumn}, {2, kAddressRtuColumn}}, std::nullopt},
+      {{{1, kAddressRtuColumn}, {2, kMnemonicColumn}}, std::nullopt},  // row 2 ends the table
+      {{{1, kAddressRtuColumn}, {3, kMnemonicColumn}}, RowsBelowTable{2, 3, 3}},
+      {{{2, kDataTypeColumn}, {9, kPointCountColumn}, {1400, kAddressRtuColumn}},
+       RowsBelowTable{1, 2, 1400}},
+  };
+  for (const Case& c : cases) {
+    TranslateGrid grid;
+    for (auto [row, column] : c.filled) grid.SetCell(row, column, "1");
+    EXPECT_EQ(FindRowsBelowTable(grid), c.found) << c.filled.size() << " cells";
+  }
+  EXPECT_EQ(RowsBelowTableQuestion({4, 5, 9}),
+            "Rows 5 to 9 hold data below row 4, which has no Address RTU, and will not be saved. "
+            "Save anyway?");
+}
+
+TEST(GridMappingWarnings, NamesEachRowBelowTheTable) {
+  TranslateGrid grid;
+  FillRow(grid, 1, "Coil Status", "0", "10.0.0.1", "1", "0", "");  // N° Point 0
+  grid.SetCell(3, kMnemonicColumn, "kept?");
+  std::vector<std::pair<int, std::string>> got;
+  for (const MappingWarning& w : GridMappingWarnings(grid, std::nullopt))
+    got.emplace_back(w.row, w.text.substr(0, 20));
+  const std::vector<std::pair<int, std::string>> expected = {
+      {1, CheckMapping(ReadableRows(grid), std::nullopt).at(0).text.substr(0, 20)},
+      {3, "not saved: below row"}};
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(GridMappingWarnings(grid, std::nullopt).back().text,
+            "not saved: below row 2, which has no Address RTU");
+}
+
 TEST(CollectRows, EmptyFirstAddressRtuGivesAnEmptyTable) {
   TranslateGrid grid;
   FillRow(grid, 2);
@@ -410,6 +446,49 @@ TEST(ImportRefusals, MessagesNameTheCsvLine) {
 }
 
 // --- Clipboard text -------------------------------------------------------
+
+TEST(Paste, ClipboardCasesAreReadLiterallyAndRefusedWholeWhenTheyDoNotFit) {
+  using Block = std::vector<std::vector<std::string>>;
+  const std::string header =
+      "Data Type\tAddress RTU\tAddress Device TCP\tAddress TCP\tN\xC2\xB0 Point\tMnemonic\r\n";
+  struct Case {
+    std::string text;
+    int row, column;
+    Block block;
+    std::string refusal;  // empty when the block fits
+  } cases[] = {
+      {"\"Tank A\" level", 1, kMnemonicColumn, {{"\"Tank A\" level"}}, ""},
+      {"\"Tank A\"\tb\"c\"\r\n\"x\"\"y\"z", 1, kDataTypeColumn,
+       {{"Tank A", "b\"c\""}, {"\"x\"\"y\"z"}}, ""},
+      {header + "Coil Status\t1\r\n", 1, kDataTypeColumn, {{"Coil Status", "1"}}, ""},
+      {"a\tb\n" + header, 1, kAddressTcpColumn,
+       {{"a", "b"}, {"Data Type", "Address RTU", "Address Device TCP", "Address TCP",
+                     "N\xC2\xB0 Point", "Mnemonic"}},
+       "Cannot paste 2 rows of 6 cells at row 1, Address TCP: 2 rows of 3 cells fit there. "
+       "Nothing was pasted."},
+      {"1\n2\n3\n", 1399, kMnemonicColumn, {{"1"}, {"2"}, {"3"}},
+       "Cannot paste 3 rows of 1 cell at row 1399, Mnemonic: 2 rows of 1 cell fit there. "
+       "Nothing was pasted."},
+      {"1\n2\n", 1399, kMnemonicColumn, {{"1"}, {"2"}}, ""},
+  };
+  for (const Case& c : cases) {
+    const Block block = ParseTabSeparated(c.text);
+    EXPECT_EQ(block, c.block) << c.text;
+    EXPECT_EQ(PasteRefusal(c.row, c.column, block).value_or(""), c.refusal) << c.text;
+  }
+}
+
+TEST(CopyArea, GuardsAFormulaMnemonicAndPasteTakesTheGuardAway) {
+  TranslateGrid grid;
+  grid.SetCell(1, kAddressTcpColumn, "=1");
+  grid.SetCell(1, kMnemonicColumn, "=1+1");
+  const std::string copied = CopyArea(grid, GridArea{1, kAddressTcpColumn, 1, kMnemonicColumn});
+  EXPECT_EQ(copied, "=1\t\t'=1+1\n");
+  TranslateGrid pasted;
+  PasteBlock(pasted, 5, kAddressTcpColumn, ParseTabSeparated(copied));
+  EXPECT_EQ(pasted.Cell(5, kAddressTcpColumn), "=1");
+  EXPECT_EQ(pasted.Cell(5, kMnemonicColumn), "=1+1");
+}
 
 TEST(ParseTabSeparated, ReadsSpreadsheetClipboardText) {
   using Block = std::vector<std::vector<std::string>>;

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "inspect/project_report.h"
-#include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "tools/fabrion_cli/cli_verb.h"
@@ -53,7 +53,7 @@ int RunReport(const Args& args, std::ostream& out, std::ostream& err) {
     return kExitOk;
   }
   try {
-    WriteFileAtomically(*outFile, html);
+    WriteOutputFile(*outFile, html);
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
     return kExitNotWritten;

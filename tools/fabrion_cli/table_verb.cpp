@@ -11,6 +11,7 @@
 #include "documents/xml_load.h"
 #include "table/translate_table_checks.h"
 #include "platform/atomic_file.h"
+#include "platform/output_file.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "tools/fabrion_cli/cli_verb.h"
@@ -64,9 +65,12 @@ bool ReadOrSay(const std::string& path, std::ostream& err, Read read) {
   return false;
 }
 
-bool WriteOrSay(const std::string& path, std::string_view bytes, std::ostream& err) {
+// A user-named file goes through WriteOutputFile (devices, FIFOs, links); the
+// project's var.xml is always replaced atomically.
+template <typename Write>
+bool WriteOrSay(std::ostream& err, Write write) {
   try {
-    WriteFileAtomically(path, bytes);
+    write();
     return true;
   } catch (const Error& e) {
     err << GeneralErrorText(e.what()) << '\n';
@@ -84,7 +88,7 @@ int Export(const std::string& projectDir, const std::optional<std::string>& file
     out << csv;
     return kExitOk;
   }
-  return WriteOrSay(*file, csv, err) ? kExitOk : kExitNotWritten;
+  return WriteOrSay(err, [&] { WriteOutputFile(*file, csv); }) ? kExitOk : kExitNotWritten;
 }
 
 // "Error!! ... 65535. " as a line of its own: without the trailing blank.
@@ -116,7 +120,7 @@ int Import(const std::string& projectDir, const std::string& file, std::ostream&
     return kExitImportRefused;
   }
   const std::string varPath = JoinPath(projectDir, "var.xml");
-  return WriteOrSay(varPath, TranslateTableXml(rows), err) ? kExitOk : kExitNotWritten;
+  return WriteOrSay(err, [&] { WriteTable(varPath, rows); }) ? kExitOk : kExitNotWritten;
 }
 
 int Check(const std::string& projectDir, std::ostream& out, std::ostream& err) {
