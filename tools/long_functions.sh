@@ -14,7 +14,7 @@ fi
 cd "$ROOT"
 # "LINES FILE:LINE NAME" for every function with a body, longest first.
 lengths="$(ctags -R --languages=C++ --kinds-C++=f --fields=+ne -o - \
-             app documents editors firmware inspect net platform project table tools |
+             app documents editors firmware readback net platform project table tools |
            awk -F'\t' '{
              start = ""; end = ""
              for (i = 4; i <= NF; i++) {

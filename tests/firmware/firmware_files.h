@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "firmware/config_image.h"
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 #include "firmware/srecord_line.h"
 
 namespace fabrion::test {

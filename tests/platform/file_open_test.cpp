@@ -22,7 +22,7 @@
 #include "fakes/fake_platform.h"
 #include "fakes/temp_folder.h"
 #include "firmware/config_image.h"
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 #include "firmware/firmware_composer.h"
 #include "platform/error.h"
 #include "platform/profile_file.h"

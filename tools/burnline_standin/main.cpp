@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "inspect/firmware_check.h"
-#include "inspect/firmware_report.h"
+#include "readback/firmware_check.h"
+#include "readback/firmware_report.h"
 #include "platform/error.h"
 #include "standin_window.h"
 

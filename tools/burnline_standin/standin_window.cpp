@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "inspect/firmware_check.h"
-#include "inspect/firmware_report.h"
+#include "readback/firmware_check.h"
+#include "readback/firmware_report.h"
 #include "firmware/flash_tool_call.h"
 #include "platform/error.h"
 #include "platform/qt/look.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 #include "firmware/srecord_line.h"
 
 namespace {

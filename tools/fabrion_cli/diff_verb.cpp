@@ -1,7 +1,7 @@
 // fabrion-cli diff: what differs between two configurations.
 #include <ostream>
 
-#include "inspect/image_diff.h"
+#include "readback/image_diff.h"
 #include "platform/error.h"
 #include "tools/fabrion_cli/cli_verb.h"
 

@@ -1,8 +1,8 @@
 // fabrion-cli recover: a project's documents from its firmware or bank file.
 #include <ostream>
 
-#include "inspect/image_file.h"
-#include "inspect/image_recovery.h"
+#include "readback/image_file.h"
+#include "readback/image_recovery.h"
 #include "platform/error.h"
 #include "tools/fabrion_cli/cli_verb.h"
 

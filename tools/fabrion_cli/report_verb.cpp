@@ -2,7 +2,7 @@
 #include <optional>
 #include <ostream>
 
-#include "inspect/project_report.h"
+#include "readback/project_report.h"
 #include "platform/output_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"

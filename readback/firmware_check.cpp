@@ -1,4 +1,4 @@
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 
 #include <algorithm>
 #include <bitset>

@@ -1,4 +1,4 @@
-#include "inspect/image_file.h"
+#include "readback/image_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "firmware/srecord_line.h"
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 #include "platform/error.h"
 #include "platform/file_open.h"
 #include "platform/hex_text.h"

@@ -1,4 +1,4 @@
-#include "inspect/image_decoding.h"
+#include "readback/image_decoding.h"
 
 #include "documents/data_types.h"
 #include "documents/gateway_codes.h"

@@ -3,7 +3,7 @@
 // of its checks and the configuration image in words.
 #include <string>
 
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 
 namespace fabrion {
 

@@ -1,6 +1,6 @@
-#include "inspect/image_report.h"
+#include "readback/image_report.h"
 
-#include "inspect/image_decoding.h"
+#include "readback/image_decoding.h"
 
 namespace fabrion {
 

@@ -1,4 +1,4 @@
-#include "inspect/project_report.h"
+#include "readback/project_report.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "fakes/translate_rows.h"
 #include "firmware/config_image.h"
 #include "firmware/firmware_composer.h"
-#include "inspect/sha256.h"
+#include "readback/sha256.h"
 #include "firmware/firmware_files.h"
 
 namespace fabrion {

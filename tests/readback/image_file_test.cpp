@@ -1,4 +1,4 @@
-#include "inspect/image_file.h"
+#include "readback/image_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "inspect/image_diff.h"
+#include "readback/image_diff.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "inspect/firmware_report.h"
+#include "readback/firmware_report.h"
 
-#include "inspect/image_report.h"
+#include "readback/image_report.h"
 
 namespace fabrion {
 namespace {

@@ -1,12 +1,12 @@
-#include "inspect/image_diff.h"
+#include "readback/image_diff.h"
 
 #include <algorithm>
 
 #include "documents/integer_rule.h"
 #include "documents/pargen_document.h"
 #include "documents/var_document.h"
-#include "inspect/image_decoding.h"
-#include "inspect/image_file.h"
+#include "readback/image_decoding.h"
+#include "readback/image_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/paths.h"

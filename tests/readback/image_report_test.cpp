@@ -1,4 +1,4 @@
-#include "inspect/image_report.h"
+#include "readback/image_report.h"
 
 #include <gtest/gtest.h>
 

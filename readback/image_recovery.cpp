@@ -1,12 +1,12 @@
-#include "inspect/image_recovery.h"
+#include "readback/image_recovery.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
 
 #include "documents/gateway_codes.h"
-#include "inspect/image_decoding.h"
-#include "inspect/image_diff.h"
+#include "readback/image_decoding.h"
+#include "readback/image_diff.h"
 #include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/error.h"

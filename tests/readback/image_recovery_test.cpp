@@ -1,12 +1,12 @@
-#include "inspect/image_recovery.h"
+#include "readback/image_recovery.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "fakes/temp_folder.h"
-#include "inspect/image_decoding.h"
-#include "inspect/image_diff.h"
+#include "readback/image_decoding.h"
+#include "readback/image_diff.h"
 #include "firmware/firmware_files.h"
 #include "platform/clock.h"
 

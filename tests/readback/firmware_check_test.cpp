@@ -1,10 +1,10 @@
-#include "inspect/firmware_check.h"
+#include "readback/firmware_check.h"
 
 #include <gtest/gtest.h>
 
 #include "fakes/temp_folder.h"
 #include "firmware/firmware_files.h"
-#include "inspect/firmware_report.h"
+#include "readback/firmware_report.h"
 #include "platform/error.h"
 
 namespace fabrion {

@@ -1,4 +1,4 @@
-#include "inspect/project_report.h"
+#include "readback/project_report.h"
 
 #include <filesystem>
 #include <algorithm>
@@ -9,10 +9,10 @@
 #include "documents/mapping_checks.h"
 #include "documents/var_document.h"
 #include "firmware/firmware_composer.h"
-#include "inspect/image_decoding.h"
-#include "inspect/image_diff.h"
-#include "inspect/image_file.h"
-#include "inspect/sha256.h"
+#include "readback/image_decoding.h"
+#include "readback/image_diff.h"
+#include "readback/image_file.h"
+#include "readback/sha256.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/hex_text.h"

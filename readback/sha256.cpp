@@ -1,4 +1,4 @@
-#include "inspect/sha256.h"
+#include "readback/sha256.h"
 
 #include <cerrno>
 #include <cstdio>
