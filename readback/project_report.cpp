@@ -72,6 +72,14 @@ class Html {
     Text(text);
     html_ += std::string("</") + tag + ">";
   }
+  // A text from the user's files, isolated for direction: a right-to-left
+  // override inside it reverses nothing around it.
+  void UserElement(const char* tag, std::string_view text, const char* cls = nullptr) {
+    if (text.empty()) return Element(tag, text, cls);
+    html_ += std::string("<") + tag + (cls ? std::string(" class=\"") + cls + "\"" : "") + "><bdi>";
+    Text(text);
+    html_ += std::string("</bdi></") + tag + ">";
+  }
   void KeyValue(std::string_view key, std::string_view value, const char* cls = nullptr) {
     Raw("<tr>");
     Element("th", key);
@@ -95,7 +103,16 @@ class Html {
 void GeneralSection(Html& html, const ImageGeneral& general) {
   html.Raw("<h2>General parameters</h2>\n<table class=\"kv\">\n<thead><tr><th>Parameter</th>"
            "<th>Value</th></tr></thead>\n<tbody>\n");
-  for (const ValueWords& words : GeneralParameterWords(general)) html.KeyValue(words.name, words.value);
+  for (const ValueWords& words : GeneralParameterWords(general)) {
+    if (!words.name.starts_with("SNMP community")) {
+      html.KeyValue(words.name, words.value);
+      continue;
+    }
+    html.Raw("<tr>");
+    html.Element("th", words.name);
+    html.UserElement("td", words.value);  // a name the user chose
+    html.Raw("</tr>\n");
+  }
   html.Raw("</tbody>\n</table>\n");
 }
 
@@ -119,7 +136,7 @@ void TableSection(Html& html, const std::vector<TMyRec>& rows, std::size_t count
     html.Element("td", DottedIp(record.DeviceIp), "n");
     html.Element("td", std::to_string(record.TcpAddress), "n");
     html.Element("td", std::to_string(record.PointCount), "n");
-    html.Element("td", i < mnemonics.size() ? mnemonics[i] : std::string(), "m");
+    html.UserElement("td", i < mnemonics.size() ? mnemonics[i] : std::string(), "m");
     html.Raw("</tr>\n");
   }
   html.Raw("</tbody>\n</table>\n");
@@ -249,11 +266,12 @@ std::string ProjectReportHtml(std::string_view projectDir, const LocalDateTime& 
 
   Html html;
   html.Raw("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>");
-  html.Text(name + " \xE2\x80\x93 configuration report");
+  // The name between first-strong and pop isolates (U+2068, U+2069), as a title holds no <bdi>.
+  html.Text("\xE2\x81\xA8" + name + "\xE2\x81\xA9 \xE2\x80\x93 configuration report");
   html.Raw("</title>\n<style>");
   html.Raw(kStyle);
   html.Raw("</style>\n</head>\n<body>\n");
-  html.Element("h1", name);
+  html.UserElement("h1", name);
   html.Raw("\n");
   html.Element("p", "Gateway configuration report of " + DateText(now), "lead");
   html.Raw("\n");

@@ -57,7 +57,7 @@ class ProjectReport : public ::testing::Test {
 TEST_F(ProjectReport, HoldsTheProjectInWordsEscapedAndSelfContained) {
   const std::string html = ProjectReportHtml(project, kReportTime);
   EXPECT_TRUE(html.starts_with("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                               "<title>Plant A &amp; B \xE2\x80\x93 configuration report</title>"));
+                               "<title>\xE2\x81\xA8Plant A &amp; B\xE2\x81\xA9 \xE2\x80\x93 configuration report</title>"));
   for (const char* part : {"@page { size: A4;", "thead { display: table-header-group; }",
                            "tr { break-inside: avoid;"})
     EXPECT_NE(html.find(part), std::string::npos) << part;
@@ -65,7 +65,7 @@ TEST_F(ProjectReport, HoldsTheProjectInWordsEscapedAndSelfContained) {
     EXPECT_EQ(html.find(external), std::string::npos) << external;
   EXPECT_EQ(Body(),
             "<body>\n"
-            "<h1>Plant A &amp; B</h1>\n"
+            "<h1><bdi>Plant A &amp; B</bdi></h1>\n"
             "<p class=\"lead\">Gateway configuration report of 2026-12-09 13:45</p>\n"
             "<h2>General parameters</h2>\n"
             "<table class=\"kv\">\n<thead><tr><th>Parameter</th><th>Value</th></tr></thead>\n<tbody>\n"
@@ -73,8 +73,8 @@ TEST_F(ProjectReport, HoldsTheProjectInWordsEscapedAndSelfContained) {
             "<tr><th>Subnet mask</th><td>255.255.255.0</td></tr>\n"
             "<tr><th>Default gateway</th><td>0.0.0.0</td></tr>\n"
             "<tr><th>TCP port</th><td>502</td></tr>\n"
-            "<tr><th>SNMP community (public)</th><td>&quot;a&lt;b&amp;c&quot;</td></tr>\n"
-            "<tr><th>SNMP community (private)</th><td>&quot;drevant&quot;</td></tr>\n"
+            "<tr><th>SNMP community (public)</th><td><bdi>&quot;a&lt;b&amp;c&quot;</bdi></td></tr>\n"
+            "<tr><th>SNMP community (private)</th><td><bdi>&quot;drevant&quot;</bdi></td></tr>\n"
             "<tr><th>Baud rate</th><td>9600</td></tr>\n"
             "<tr><th>Parity</th><td>None</td></tr>\n"
             "<tr><th>RTU time-out</th><td>1000 ms</td></tr>\n"
@@ -88,7 +88,7 @@ TEST_F(ProjectReport, HoldsTheProjectInWordsEscapedAndSelfContained) {
             "</tr></thead>\n<tbody>\n"
             "<tr><td class=\"n\">1</td><td class=\"t\">Holding Register</td><td class=\"n\">100</td>"
             "<td class=\"n\">192.168.1.20</td><td class=\"n\">0</td><td class=\"n\">10</td>"
-            "<td class=\"m\">&lt;b&gt;Pump&lt;/b&gt; &amp; &#39;co&#39;</td></tr>\n"
+            "<td class=\"m\"><bdi>&lt;b&gt;Pump&lt;/b&gt; &amp; &#39;co&#39;</bdi></td></tr>\n"
             "<tr><td class=\"n\">2</td><td class=\"t\">Coil Status</td><td class=\"n\">7</td>"
             "<td class=\"n\">10.0.0.7</td><td class=\"n\">1</td><td class=\"n\">1</td>"
             "<td class=\"m\"></td></tr>\n"

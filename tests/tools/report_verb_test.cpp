@@ -22,7 +22,7 @@ TEST(ReportVerb, WritesTheReportToStdoutOrAFile) {
   const test::CliRun toStdout = Cli({"report", folder / "gw"});
   EXPECT_EQ(toStdout.code, 0);
   EXPECT_TRUE(toStdout.out.starts_with("<!DOCTYPE html>")) << toStdout.out;
-  EXPECT_NE(toStdout.out.find("<h1>gw</h1>"), std::string::npos);
+  EXPECT_NE(toStdout.out.find("<h1><bdi>gw</bdi></h1>"), std::string::npos);
   EXPECT_EQ(toStdout.err, "");
 
   const test::CliRun toFile = Cli({"report", "--out", folder / "gw/report.html", folder / "gw/"});
