@@ -199,17 +199,19 @@ bool TFSetVar::bitbtn1Click() {
     services_.messages.ShowMessage(std::string(kNoProjectMessage));
     return false;
   }
+  // A refused cell becomes the current cell: in 1400 rows nobody should hunt for it.
   if (std::optional<std::string> refusal = CheckDataTypes(model_->Grid())) {
     services_.messages.ShowError(*refusal);
+    GoToRefusedCell();
     return false;
   }
-  if (!CollectRows()) return false;
+  if (!CollectRows()) {
+    GoToRefusedCell();
+    return false;
+  }
   if (const std::optional<RowsBelowTable> below = FindRowsBelowTable(model_->Grid());
       below && !services_.messages.AskYesNo(RowsBelowTableQuestion(*below))) {
-    const QModelIndex cell = model_->IndexOf(below->emptyRow, kAddressRtuColumn);
-    sga->setCurrentIndex(cell);
-    sga->scrollTo(cell);
-    sga->setFocus();
+    GoToCell(below->emptyRow, kAddressRtuColumn);
     return false;
   }
   try {
@@ -220,6 +222,17 @@ bool TFSetVar::bitbtn1Click() {
   }
   accept();
   return true;
+}
+
+void TFSetVar::GoToCell(int row, int column) {
+  const QModelIndex cell = model_->IndexOf(row, column);
+  sga->setCurrentIndex(cell);
+  sga->scrollTo(cell);
+  sga->setFocus();
+}
+
+void TFSetVar::GoToRefusedCell() {
+  if (const auto cell = FirstRefusedCell(model_->Grid())) GoToCell(cell->first, cell->second);
 }
 
 void TFSetVar::keyPressEvent(QKeyEvent* event) {

@@ -152,6 +152,8 @@ class TFSetVar : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void GoToCell(int row, int column);  // current, scrolled into view, with the focus
+  void GoToRefusedCell();              // the cell of OK's first refusal
   // The window's parts (translate_table_layout.cpp).
   void BuildWindow();
   void BuildGrid();

@@ -151,6 +151,19 @@ std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TM
   return std::nullopt;
 }
 
+std::optional<std::pair<int, int>> FirstRefusedCell(const TranslateGrid& grid) {
+  for (int row = 1; row < kGridRows; ++row) {
+    const std::string& name = grid.Cell(row, kDataTypeColumn);
+    if (!name.empty() && !DataTypeCode(name)) return std::pair{row, int(kDataTypeColumn)};
+  }
+  for (int row = 1; InTable(grid, row); ++row) {
+    TMyRec record;
+    for (int i = 0; i < int(std::size(kRowChecks)); ++i)
+      if (kRowChecks[i](grid, row, record)) return std::pair{row, kDataTypeColumn + i};
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<TMyRec>& rows) {
   if (auto refusal = CheckDataTypes(grid)) {
     rows.clear();

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "documents/ip_address.h"
@@ -86,6 +87,9 @@ std::optional<std::string> CheckDataTypes(const TranslateGrid& grid);
 // each checked column by column into one record. Empties rows first; on the
 // first refusal returns its message (rows then holds the rows before it).
 std::optional<std::string> CollectRows(const TranslateGrid& grid, std::vector<TMyRec>& rows);
+
+// The cell of OK's first refusal, as {row, column}, or nothing when OK saves.
+std::optional<std::pair<int, int>> FirstRefusedCell(const TranslateGrid& grid);
 
 // Both passes of OK in order: the first refusal, or nothing with rows built.
 std::optional<std::string> ValidateTable(const TranslateGrid& grid, std::vector<TMyRec>& rows);
