@@ -161,7 +161,12 @@ void ProjectToolsMenu::writeReport() {
     services_.messages.ShowGeneralError(e.what());
     return;
   }
-  services_.shell.OpenUrl(FileUrl(path));
+  // Say where it went, whether a browser took it, and offer its folder.
+  const bool opened = services_.shell.OpenUrl(FileUrl(path));
+  const std::string where = std::string(kReportFileName) + " was written to \"" + path + "\".";
+  if (services_.messages.AskYesNo(where + (opened ? "" : " No browser could be opened for it.") +
+                                  "\n\nOpen its folder?"))
+    services_.shell.OpenUrl(FileUrl(projectDir));
 }
 
 }  // namespace fabrion

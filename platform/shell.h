@@ -8,7 +8,8 @@ class Shell {
  public:
   virtual ~Shell() = default;
   // Opens the address with the desktop's default handler, without waiting.
-  virtual void OpenUrl(const std::string& url) = 0;
+  // Returns false when no handler could be started; callers may ignore it.
+  virtual bool OpenUrl(const std::string& url) = 0;
   // Starts program with one parameter string (bytes passed as they are),
   // detached, in the current folder, never through a shell interpreter.
   // Returns false when the start failed; callers may ignore it.

@@ -7,8 +7,8 @@
 
 namespace fabrion::qt {
 
-void QtShell::OpenUrl(const std::string& url) {
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+bool QtShell::OpenUrl(const std::string& url) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 bool QtShell::StartProgram(const std::string& program, const std::string& parameters) {

@@ -7,7 +7,7 @@ namespace fabrion::qt {
 
 class QtShell : public Shell {
  public:
-  void OpenUrl(const std::string& url) override;
+  bool OpenUrl(const std::string& url) override;
   bool StartProgram(const std::string& program, const std::string& parameters) override;
 };
 

@@ -151,10 +151,21 @@ class ProjectToolsMenuTest : public QObject {
     QCOMPARE(run.platform.messages.shown[0].kind, ShownMessage::GeneralError);
     QVERIFY(run.platform.shell.opened.empty());
 
+    // Where it went, whether a browser took it, and its folder on Yes.
     test::WriteFileBytes(project + "/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
+    const std::string written = "report.html was written to \"" + project + "/report.html\".";
+    run.platform.messages.Clear();
     run.main().toolsMenu->writeReport();
     QCOMPARE(run.platform.shell.opened, std::vector<std::string>{FileUrl(project + "/report.html")});
+    QCOMPARE(run.platform.messages.Texts(), std::vector<std::string>{written + "\n\nOpen its folder?"});
     QVERIFY(test::ReadFileBytes(project + "/report.html").starts_with("<!DOCTYPE html>"));
+    run.platform.shell.opens = false;
+    run.platform.messages.answers = {true};
+    run.platform.messages.Clear();
+    run.main().toolsMenu->writeReport();
+    QCOMPARE(run.platform.messages.Texts(),
+             std::vector<std::string>{written + " No browser could be opened for it.\n\nOpen its folder?"});
+    QCOMPARE(run.platform.shell.opened.back(), FileUrl(project));
 
     run.store.Fields().ProjectDir.clear();
     run.platform.messages.Clear();

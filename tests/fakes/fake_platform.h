@@ -48,7 +48,11 @@ class RecordingShell : public Shell {
   struct Start {
     std::string program, parameters;
   };
-  void OpenUrl(const std::string& url) override { opened.push_back(url); }
+  bool OpenUrl(const std::string& url) override {
+    opened.push_back(url);
+    return opens;
+  }
+  bool opens = true;  // whether a browser or file manager "starts"
   bool StartProgram(const std::string& program, const std::string& parameters) override {
     started.push_back({program, parameters});
     return true;
