@@ -314,8 +314,27 @@ std::vector<DelimitedRecord> ParseDelimited(std::string_view text, char separato
   return records;
 }
 
-char DetectSeparator(std::string_view text) {
-  text = WithoutBom(text);
+namespace {
+
+// The cells per record when the separator splits the first lines that are
+// not empty (up to 20) all into the same number, above one; else 0.
+std::size_t EvenSplit(std::string_view text, char separator) {
+  constexpr int kLinesToJudge = 20;
+  DelimitedReader reader(text, separator);
+  DelimitedRecord record;
+  std::size_t cells = 0;
+  for (int judged = 0; judged < kLinesToJudge && reader.Next(record);) {
+    if (record.cells.size() == 1 && record.cells[0].find_first_not_of(" \r") == std::string::npos)
+      continue;  // an empty line says nothing
+    if (judged++ > 0 && record.cells.size() != cells) return 0;
+    cells = record.cells.size();
+  }
+  return cells > 1 ? cells : 0;
+}
+
+// The separator that occurs most often outside quotes on the first line that
+// is not empty; comma when none does (ties go to comma, then semicolon).
+char FirstLineSeparator(std::string_view text) {
   auto isCandidate = [](char c) { return c == ',' || c == ';' || c == '\t'; };
   std::size_t counts[3] = {};  // comma, semicolon, tab
   bool lineHasText = false;
@@ -346,6 +365,19 @@ char DetectSeparator(std::string_view text) {
   if (counts[1] > counts[0] && counts[1] >= counts[2]) return ';';
   if (counts[2] > counts[0] && counts[2] > counts[1]) return '\t';
   return ',';
+}
+
+}  // namespace
+
+char DetectSeparator(std::string_view text) {
+  text = WithoutBom(text);
+  char best = 0;
+  std::size_t bestCells = 0;
+  for (char separator : {',', ';', '\t'}) {
+    const std::size_t cells = EvenSplit(text, separator);
+    if (cells > bestCells) best = separator, bestCells = cells;
+  }
+  return best ? best : FirstLineSeparator(text);
 }
 
 std::string QuoteCell(std::string_view cell, char separator) {

@@ -41,9 +41,11 @@ std::string UnguardedMnemonic(std::string_view text);
 // Whether cells are the CSV header: the six captions, in any case.
 bool IsTranslateCsvHeader(const std::vector<std::string>& cells);
 
-// The separator of a CSV text: comma, semicolon or tab, whichever occurs
-// most often outside quotes on its first line that is not empty; comma when
-// none does (ties go to comma, then semicolon).
+// The separator of a CSV text: of comma, semicolon and tab, the one that
+// splits its first lines that are not empty (up to 20) all into the same
+// number of cells, the most cells where several do; when none does, the one
+// that occurs most often outside quotes on the first line (comma when none
+// does; ties go to comma, then semicolon).
 char DetectSeparator(std::string_view text);
 
 // One cell as delimited text: in double quotes, its quotes doubled, when it

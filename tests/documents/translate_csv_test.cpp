@@ -73,8 +73,12 @@ TEST(ParseDelimited, LineEndsOfEveryDialect) {
   }
 }
 
-TEST(DetectSeparator, CountsOnTheFirstLineOutsideQuotes) {
+TEST(DetectSeparator, SplitsTheFirstLinesEvenlyOrCountsOnTheFirstLine) {
   const std::vector<std::pair<std::string, char>> cases = {
+      // Decided on the lines together: commas in a mnemonic on line 1 do not win.
+      {"1;2;Tank, a, b, c\r\n\r\n1;2;x\r\n", ';'},
+      {"a,b\tc\td\ne,f\tg\th\n", '\t'},  // 3 cells by tab beat 2 by comma
+      // No separator splits them evenly: the first line decides.
       {"", ','},
       {"a;b;c,d\nx,y,z,w,v", ';'},
       {kBom + "\r\n  \na\tb\tc;d", '\t'},
