@@ -334,6 +334,22 @@ std::size_t EvenSplit(std::string_view text, char separator) {
 
 // The separator that occurs most often outside quotes on the first line that
 // is not empty; comma when none does (ties go to comma, then semicolon).
+// NUL in (nearly) every second byte of the start, and (nearly) never in the
+// others: UTF-16 that lost its byte order mark. A character past U+00FF or
+// outside the basic plane may fill both bytes of a pair.
+bool LooksLikeUtf16(std::string_view text) {
+  const std::size_t pairs = std::min<std::size_t>(text.size(), 256) / 2;
+  if (pairs < 2) return false;
+  std::size_t evenNuls = 0, oddNuls = 0;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    evenNuls += text[2 * i] == '\0';
+    oddNuls += text[2 * i + 1] == '\0';
+  }
+  auto mostly = [pairs](std::size_t n) { return n * 5 >= pairs * 4; };   // 80 % or more
+  auto rarely = [pairs](std::size_t n) { return n * 10 <= pairs; };      // 10 % or less
+  return (mostly(evenNuls) && rarely(oddNuls)) || (mostly(oddNuls) && rarely(evenNuls));
+}
+
 char FirstLineSeparator(std::string_view text) {
   auto isCandidate = [](char c) { return c == ',' || c == ';' || c == '\t'; };
   std::size_t counts[3] = {};  // comma, semicolon, tab
@@ -432,8 +448,19 @@ std::vector<TranslateCells> CellsOfTable(const std::vector<RowTexts>& rows) {
 
 TranslateCsv ReadTranslateCsv(std::string_view text) {
   TranslateCsv csv;
+  // UTF-16 with its byte order mark (a spreadsheet's "Unicode text") is read
+  // as UTF-8; without one it is named once, not refused line by line.
+  std::optional<std::string> decoded;
   if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-    csv.refusals.push_back({1, "The file is UTF-16 text; save it as CSV in UTF-8."});
+    decoded = Utf16ToUtf8(text.substr(2), text[0] == '\xFF');
+    if (!decoded) {
+      csv.refusals.push_back({1, "The file is UTF-16 text that does not decode; save it as CSV in UTF-8."});
+      return csv;
+    }
+    text = *decoded;
+  } else if (LooksLikeUtf16(text)) {
+    csv.refusals.push_back({1, "The file is UTF-16 text without a byte order mark; save it as CSV in "
+                               "UTF-8, or as Unicode text."});
     return csv;
   }
   const char separator = DetectSeparator(text);

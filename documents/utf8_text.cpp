@@ -50,6 +50,44 @@ std::optional<std::size_t> FirstInvalidUtf8(std::string_view text) {
   return std::nullopt;
 }
 
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool littleEndian) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  auto unit = [&](std::size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return littleEndian ? first | second << 8 : first << 8 | second;
+  };
+  std::string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xDC00 && c <= 0xDFFF) return std::nullopt;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 2 >= bytes.size()) return std::nullopt;
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else if (c < 0x800) {
+      text += static_cast<char>(0xC0 | c >> 6);
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      text += static_cast<char>(0xE0 | c >> 12);
+      text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      text += static_cast<char>(0xF0 | c >> 18);
+      text += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      text += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return text;
+}
+
 bool IsXmlText(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::optional<char32_t> cp = DecodeUtf8(text, i);

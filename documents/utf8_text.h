@@ -25,4 +25,8 @@ std::optional<std::size_t> FirstInvalidUtf8(std::string_view text);
 // U+FFFE or U+FFFF, and no byte that is not UTF-8.
 bool IsXmlText(std::string_view text);
 
+// UTF-16 bytes (little or big endian, no byte order mark) as UTF-8; nothing
+// for an odd byte count or a surrogate without its pair.
+std::optional<std::string> Utf16ToUtf8(std::string_view bytes, bool littleEndian);
+
 }  // namespace fabrion

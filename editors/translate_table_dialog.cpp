@@ -35,6 +35,8 @@ namespace fabrion {
 namespace {
 
 const char* const kCsvFilter = "CSV files (*.csv);;All files (*)";
+// A spreadsheet's "Unicode text" (UTF-16, tabs) is a .txt file.
+const char* const kImportFilter = "CSV or Unicode text (*.csv *.txt);;All files (*)";
 // Refused CSV lines named in the error box itself; all of them in its details.
 constexpr std::size_t kRefusalsShown = 12;
 
@@ -328,7 +330,7 @@ bool TFSetVar::DuplicateRows(int first, int last, const std::string& offset,
 void TFSetVar::ImportCsvClick() {
   sga->CommitEdit();
   const std::optional<std::string> path =
-      services_.files.ChooseFileToOpen("Import CSV", store_.Fields().ProjectDir, kCsvFilter);
+      services_.files.ChooseFileToOpen("Import CSV", store_.Fields().ProjectDir, kImportFilter);
   if (!path) return;
   std::string text;
   try {

@@ -205,8 +205,32 @@ TEST(ReadTranslateCsv, RefusesMoreThan1400DataLinesAndUtf16) {
   EXPECT_EQ(csv.refusals, (std::vector<CsvRefusal>{
                               {1403, "A table holds at most 1400 rows; this is data line 1401."}}));
 
-  EXPECT_EQ(ReadTranslateCsv(std::string_view("\xFF\xFE" "D\0a\0", 6)).refusals,
-            (std::vector<CsvRefusal>{{1, "The file is UTF-16 text; save it as CSV in UTF-8."}}));
+}
+
+// A spreadsheet's "Unicode text": UTF-16 with its mark, tab-separated, CRLF.
+TEST(ReadTranslateCsv, ReadsUtf16WithItsMarkAndNamesItWithout) {
+  auto utf16 = [](std::u16string_view text, bool little) {
+    std::string bytes;
+    for (char16_t c : text) {
+      const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+      bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+  };
+  const std::u16string row = u"Holding Register\t1\t10.0.0.5\t0\t2\tT\u00e9st \U0001F600\r\n";
+  for (bool little : {true, false}) {
+    const TranslateCsv csv = ReadTranslateCsv(utf16(u"\uFEFF", little) + utf16(row, little));
+    ASSERT_TRUE(csv.refusals.empty()) << csv.refusals[0].reason;
+    ASSERT_EQ(csv.rows.size(), 1u);
+    EXPECT_EQ(csv.rows[0][5], "T\xC3\xA9st \xF0\x9F\x98\x80");
+  }
+  const CsvRefusal once{1, "The file is UTF-16 text without a byte order mark; save it as CSV in "
+                           "UTF-8, or as Unicode text."};
+  EXPECT_EQ(ReadTranslateCsv(utf16(row + row, true)).refusals, std::vector<CsvRefusal>{once});
+  EXPECT_EQ(ReadTranslateCsv(utf16(row, false)).refusals, std::vector<CsvRefusal>{once});
+  EXPECT_EQ(ReadTranslateCsv(std::string_view("\xFF\xFE" "D\0\0\xD8", 6)).refusals,
+            (std::vector<CsvRefusal>{
+                {1, "The file is UTF-16 text that does not decode; save it as CSV in UTF-8."}}));
 }
 
 TEST(Mnemonic, FormulasAreGuardedOnExportAndRoundTripExactly) {
