@@ -140,7 +140,7 @@ void TranslateGridView::PasteClipboard() {
   // One value over a larger selection fills it, as spreadsheets do.
   const bool oneValue = block.size() == 1 && block[0].size() == 1;
   if (oneValue && (area->bottom > area->top || area->right > area->left))
-    model_->Fill(*area, block[0][0], "Paste");
+    model_->PasteOver(*area, block[0][0]);
   else if (const auto refusal = PasteRefusal(area->top, area->left, block))
     emit PasteRefused(QString::fromStdString(*refusal));
   else

@@ -176,6 +176,17 @@ bool TranslateTableModel::Fill(GridArea area, const std::string& text, const QSt
   return WriteArea(*clipped, std::vector<std::string>(CellCount(*clipped), text), caption);
 }
 
+bool TranslateTableModel::PasteOver(GridArea area, const std::string& text) {
+  const std::optional<GridArea> clipped = Clipped(area);
+  if (!clipped) return false;
+  std::vector<std::string> texts;
+  texts.reserve(CellCount(*clipped));
+  for (int row = clipped->top; row <= clipped->bottom; ++row)
+    for (int column = clipped->left; column <= clipped->right; ++column)
+      texts.push_back(PastedCellText(column, text));  // a guarded Mnemonic loses its guard
+  return WriteArea(*clipped, std::move(texts), "Paste");
+}
+
 bool TranslateTableModel::FillDown(GridArea area) {
   std::optional<GridArea> clipped = Clipped(area);
   if (!clipped) return false;

@@ -62,6 +62,8 @@ class TranslateTableModel : public QAbstractTableModel {
   std::optional<GridArea> Paste(int gridRow, int gridColumn,
                                 const std::vector<std::vector<std::string>>& block);
   bool Fill(GridArea area, const std::string& text, const QString& caption);
+  // One pasted value into every cell of the area, read as a paste reads it.
+  bool PasteOver(GridArea area, const std::string& text);
   // Each column's top cell copied into the rest of the area; an area of one
   // row takes the row above it.
   bool FillDown(GridArea area);

@@ -584,6 +584,15 @@ class TranslateTableWorkbenchTest : public QObject, TranslateTableFixture {
     QCOMPARE(Action("undoAction")->text(), "Undo " + step + kUndoKey);
   }
 
+  void oneGuardedValueOverASelectionLosesItsGuard() {
+    Open();
+    QApplication::clipboard()->setText("'=SUM(A1)");
+    Select(1, kMnemonicColumn, 2, kMnemonicColumn);
+    Keys("Ctrl+V");
+    QCOMPARE(Cell(1, kMnemonicColumn), QString("=SUM(A1)"));
+    QCOMPARE(Cell(2, kMnemonicColumn), QString("=SUM(A1)"));
+  }
+
   void copyAndPasteKeepTabsLineBreaksAndQuotes() {
     Open();
     SetCell(1, kPointCountColumn, "8");
