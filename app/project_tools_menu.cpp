@@ -86,10 +86,11 @@ void ProjectToolsMenu::recoverProject() {
     return;
   }
   if (!recovery.documents) {
-    std::string text = "No project can be recovered from \"" + *file +
-                       "\": no documents of the program's form build its image.";
-    for (const std::string& refusal : recovery.refusals) text += "\n" + refusal + ".";
-    services_.messages.ShowGeneralError(text);
+    std::vector<std::string> reasons;
+    for (const std::string& refusal : recovery.refusals) reasons.push_back(refusal + ".");
+    ShowNotes("No project can be recovered from \"" + *file +
+                  "\": no documents of the program's form build its image.",
+              reasons, true);
     return;
   }
   const RecoveredDocuments& documents = *recovery.documents;
@@ -118,8 +119,26 @@ void ProjectToolsMenu::recoverProject() {
   std::string text = "Project \"" + store_.Fields().ProjectName + "\" recovered from \"" + *file +
                      "\".\nBuild date and time in the image: " + documents.buildStamp + ".\n" +
                      EmptyMnemonicsNote(documents.rows.size());
-  for (const std::string& note : documents.notes) text += "\n" + note;
-  services_.messages.ShowMessage(text);
+  ShowNotes(text, documents.notes, false);
+}
+
+void ProjectToolsMenu::ShowNotes(const std::string& text, const std::vector<std::string>& notes,
+                                 bool error) {
+  constexpr std::size_t kNotesInABox = 8;  // more would push the box's OK off the screen
+  std::string all = text;
+  for (const std::string& note : notes) all += "\n" + note;
+  const std::string box = notes.size() <= kNotesInABox
+                              ? all
+                              : text + "\n" + std::to_string(notes.size()) +
+                                    " notes follow in a window of their own.";
+  error ? services_.messages.ShowGeneralError(box) : services_.messages.ShowMessage(box);
+  if (notes.size() <= kNotesInABox) return;
+  if (!notes_) {
+    notes_ = new CompareWindow(&main_);
+    notes_->setWindowTitle("Recover project from firmware");
+  }
+  notes_->ShowText(Utf8(all + "\n"));
+  notes_->exec();
 }
 
 void ProjectToolsMenu::compareWithFirmware() {

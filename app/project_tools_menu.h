@@ -3,6 +3,8 @@
 // project from a firmware or bank file, compare the current project with
 // one, and write and open the project report.
 #include <QObject>
+#include <string>
+#include <vector>
 
 #include "platform/services.h"
 
@@ -42,6 +44,9 @@ class ProjectToolsMenu : public QObject {
 
  private:
   bool HasProject();
+  // A box that holds at most a few notes; past them, the box says how many
+  // and the whole text follows in a scrollable window the user can copy.
+  void ShowNotes(const std::string& text, const std::vector<std::string>& notes, bool error);
 
   TFFabrioneFirmWare& main_;
   ProjectStore& store_;
@@ -50,6 +55,7 @@ class ProjectToolsMenu : public QObject {
   QMenu* menu_;
   RecoverProjectDialog* recoverDialog_ = nullptr;
   CompareWindow* compare_ = nullptr;
+  CompareWindow* notes_ = nullptr;  // Recover's long notes and refusals
 };
 
 }  // namespace fabrion

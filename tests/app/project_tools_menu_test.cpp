@@ -91,6 +91,35 @@ class ProjectToolsMenuTest : public QObject {
     QVERIFY(fs::is_directory(run.Projects() + "/gw7/bin"));
   }
 
+  // 1400 questionable rows once made a box taller than any screen: past a few
+  // notes the box gives their number and a scrollable window holds them all.
+  void recoverShowsManyNotesInAWindowOfTheirOwn() {
+    Run run;
+    run.Start();
+    ConfigImage image = test::SampleImage();
+    const std::uint8_t unknownType[10] = {9, 1, 0, 127, 0, 0, 1, 0, 0, 1};
+    for (std::size_t row = 0; row < 12; ++row) std::copy_n(unknownType, 10, image.begin() + row * 10);
+    const std::string bank = run.program / "bank1.bin";
+    test::WriteFileBytes(bank, std::string(image.begin(), image.end()));
+    run.platform.files.answers = {bank};
+    QString title, notes;
+    WhenModalOpens([&](QWidget* modal) {
+      NameIt("gw9")(modal);
+      WhenModalOpens([&](QWidget* window) {
+        title = window->windowTitle();
+        notes = qobject_cast<CompareWindow*>(window)->Text()->toPlainText();
+      });
+    });
+    run.main().toolsMenu->recoverProject();
+    QCOMPARE(run.platform.messages.shown.size(), std::size_t(1));
+    const std::string box = run.platform.messages.shown[0].text;
+    QVERIFY(box.ends_with("\n12 notes follow in a window of their own."));
+    QCOMPARE(title, QString("Recover project from firmware"));
+    QVERIFY(notes.startsWith(QString::fromStdString(box.substr(0, box.rfind('\n')))));
+    QVERIFY(notes.endsWith("Row 12 has data type code 9, which the Translate Table dialog asks you "
+                           "to change before it saves the table.\n"));
+  }
+
   void recoverNamesAFileWithoutConfigurationAndAsksNoName() {
     Run run;
     run.Start();
