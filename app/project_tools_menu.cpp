@@ -97,11 +97,15 @@ void ProjectToolsMenu::recoverProject() {
 
   RecoverProjectDialog& dialog = RecoverDialog();
   dialog.SetDestination(store_.Fields().ProjectsDir);
-  dialog.SetProjectCreatedHook([this, &documents] {
+  const ProjectFields before = store_.Fields();
+  dialog.SetProjectCreatedHook([this, &documents, &before] {
     try {
       WriteRecoveredDocuments(store_.Fields().ProjectDir, documents);
       return true;
     } catch (const Error& e) {
+      // Nothing of a failed recover stays: the dialog stays open for another
+      // name or Cancel, and the project from before is current again.
+      store_.UndoCreateProject(before);
       services_.messages.ShowGeneralError(e.what());
       return false;
     }

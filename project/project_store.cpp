@@ -1,5 +1,7 @@
 #include "project/project_store.h"
 
+#include <filesystem>
+
 #include "platform/error.h"
 #include "platform/folder_picker.h"
 #include "platform/paths.h"
@@ -171,6 +173,13 @@ NewProjectAttempt ProjectStore::CreateProject(const std::string& destination,
   UpdateDocumentPaths();
   attempt.created = true;
   return attempt;
+}
+
+void ProjectStore::UndoCreateProject(const ProjectFields& before) {
+  std::error_code notEmpty;  // what something else put there stays
+  std::filesystem::remove(ToFsPath(JoinPath(fields_.ProjectDir, "bin")), notEmpty);
+  std::filesystem::remove(ToFsPath(fields_.ProjectDir), notEmpty);
+  fields_ = before;
 }
 
 }  // namespace fabrion

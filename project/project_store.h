@@ -68,6 +68,10 @@ class ProjectStore {
   // New project's OK: the checks and the folders. On success the new
   // project is current; the caller then writes its default documents.
   NewProjectAttempt CreateProject(const std::string& destination, const std::string& typedName);
+  // Takes back a CreateProject whose documents could not be written: its
+  // folder and bin go again when they hold nothing, and `before` (the fields
+  // from before it) is current again.
+  void UndoCreateProject(const ProjectFields& before);
 
   // Title after New project and Open project.
   std::string ChangedTitle() const;

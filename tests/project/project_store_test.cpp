@@ -124,6 +124,25 @@ TEST_F(StoreFixture, NewProjectCreatesFolderAndBinAndBecomesCurrent) {
   EXPECT_EQ(store.ChangedTitle(), kBase + " :gw1");
 }
 
+// A recover whose documents cannot be written takes its project back: the
+// empty folders go, one that came to hold something stays, and the project
+// from before is current again.
+TEST_F(StoreFixture, UndoneNewProjectLeavesNoFolderAndTheOldProjectCurrent) {
+  Load();
+  store.CreateProject(Projects(), "old");
+  const ProjectFields before = store.Fields();
+  for (const bool holdsAFile : {false, true}) {
+    store.CreateProject(Projects(), "gw1");
+    const std::string folder = Projects() + kSep + "gw1";
+    if (holdsAFile) test::WriteFileBytes(folder + kSep + "notes.txt", "mine");
+    store.UndoCreateProject(before);
+    EXPECT_EQ(fs::exists(folder), holdsAFile);
+    EXPECT_EQ(fs::exists(folder + kSep + "bin"), false);
+    EXPECT_EQ(store.Fields().ProjectDir, before.ProjectDir);
+    EXPECT_EQ(store.ChangedTitle(), kBase + " :old");
+  }
+}
+
 TEST_F(StoreFixture, NewProjectIsRememberedBareAndRestoredWithSeparator) {
   // A name with a blank in front is its own project, not gw1 (made first).
   for (const std::string name : {"gw1", " gw1"}) {
