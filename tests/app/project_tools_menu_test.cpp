@@ -13,6 +13,7 @@
 #include "app/recover_project_dialog.h"
 #include "documents/pargen_document.h"
 #include "firmware/config_image.h"
+#include "platform/paths.h"
 #include "readback/image_diff.h"
 #include "readback/project_report.h"
 #include "firmware/firmware_files.h"
@@ -182,7 +183,7 @@ class ProjectToolsMenuTest : public QObject {
 
     // Where it went, whether a browser took it, and its folder on Yes.
     test::WriteFileBytes(project + "/var.xml", "<TCP_MASTER_TO_RTU_SLAVE/>");
-    const std::string written = "report.html was written to \"" + project + "/report.html\".";
+    const std::string written = "report.html was written to \"" + JoinPath(project, "report.html") + "\".";
     run.platform.messages.Clear();
     run.main().toolsMenu->writeReport();
     QCOMPARE(run.platform.shell.opened, std::vector<std::string>{FileUrl(project + "/report.html")});
