@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "documents/ip_address.h"
+#include "net/modbus_answer.h"
 #include "platform/error.h"
 #include "platform/tcp_sockets.h"
 
@@ -19,13 +20,6 @@ using Clock = std::chrono::steady_clock;
 
 // The longest single wait between two looks at the stop request.
 constexpr int kWaitSliceMs = 50;
-
-// The MBAP header before the function code: transaction, protocol and
-// length (two bytes each), unit. libmodbus 3.1 sends every raw request with
-// transaction 0 and reads answers only with waits of its own, so the check
-// frames its read requests itself and takes the answers by their header.
-constexpr int kHeaderLength = 7;
-constexpr int kRequestLength = kHeaderLength + 5;
 
 enum class Phase { kConnecting, kAwaiting };
 
@@ -40,6 +34,7 @@ struct Device {
   Clock::time_point sent;      // when the request in flight went out
   std::vector<std::uint8_t> received;  // arrived bytes of an answer not yet whole
   std::uint16_t transaction = 0;       // of the request in flight; rises per connection
+  ModbusRequest request{};             // the request in flight
   int answered = 0;                    // answers taken on this connection
   std::size_t triesRow = SIZE_MAX;     // the row the two fields below count for
   int triesLeft = 0;                   // sends after a time-out left to it
@@ -57,48 +52,6 @@ int Word(const std::uint8_t* bytes, int at) { return MODBUS_GET_INT16_FROM_INT8(
 // broadcast ranges. Nothing is sent there.
 bool IsDeviceAddress(const std::array<std::uint8_t, 4>& address) {
   return address[0] != 0 && address[0] < 224;
-}
-
-// The checks of the answer at the front of the available bytes against the
-// request of row, once its transaction and protocol have paired it with the
-// request and its length field says it has arrived: the length, the unit,
-// then the function, an exception or the byte count, then the values.
-RowCheck ReadAnswer(const TMyRec& row, std::uint8_t unit, const std::uint8_t* answer, int available) {
-  const int function = ReadFunctionOf(row.DataType);
-  const int length = 6 + Word(answer, 4);
-  if (length < kHeaderLength + 2)
-    return Failure("answer of " + std::to_string(length) + " bytes, too short for Modbus");
-  const int answered = answer[kHeaderLength];
-  const int carried = answer[kHeaderLength + 1];
-  const int natural = kHeaderLength + 2 + ((answered & 0x80) != 0 ? 0 : carried);
-  if (length != natural)
-    return Failure("the answer's length field says " + std::to_string(length - 6) +
-                   " bytes, but it has " + std::to_string(std::min(available, natural) - 6));
-  if (answer[6] != unit)
-    return Failure("answer from unit " + std::to_string(answer[6]) + ", not from unit " +
-                   std::to_string(unit));
-  if (answered == (function | 0x80)) {
-    return RowCheck{RowStatus::kException, carried, {}, ExceptionName(carried)};
-  }
-  if (answered != function)
-    return Failure("answer with function " + std::to_string(answered) +
-                   " to a request with function " + std::to_string(function));
-  const int count = row.PointCount;
-  const bool bits = function <= MODBUS_FC_READ_DISCRETE_INPUTS;
-  const int expected = bits ? (count + 7) / 8 : 2 * count;
-  if (carried != expected)
-    return Failure("answer with " + std::to_string(carried) + " data bytes where " +
-                   std::to_string(expected) + " were asked for");
-  const std::uint8_t* data = answer + kHeaderLength + 2;
-  RowCheck result{RowStatus::kOk, 0, {}, {}};
-  if (bits) {
-    std::vector<std::uint8_t> points(static_cast<std::size_t>(count));
-    modbus_set_bits_from_bytes(points.data(), 0, static_cast<unsigned>(count), data);
-    result.values.assign(points.begin(), points.end());
-  } else {
-    for (int i = 0; i < count; ++i) result.values.push_back(static_cast<std::uint16_t>(Word(data, 2 * i)));
-  }
-  return result;
 }
 
 class Checker {
@@ -284,22 +237,10 @@ void Checker::SendNext(Device& device) {
 }
 
 void Checker::Send(Device& device) {
-  const TMyRec& row = rows_[device.rows[device.next]];
-  const std::uint16_t transaction = ++device.transaction;
-  const std::uint8_t request[kRequestLength] = {
-      static_cast<std::uint8_t>(transaction >> 8),
-      static_cast<std::uint8_t>(transaction & 0xFF),
-      0, 0,  // the Modbus protocol
-      0, kRequestLength - 6,
-      settings_.unit,
-      static_cast<std::uint8_t>(ReadFunctionOf(row.DataType)),
-      static_cast<std::uint8_t>(row.TcpAddress >> 8),
-      static_cast<std::uint8_t>(row.TcpAddress & 0xFF),
-      0,
-      row.PointCount,
-  };
+  device.request = ModbusReadRequest(rows_[device.rows[device.next]], settings_.unit,
+                                     ++device.transaction);
   int error = 0;
-  if (!SendSocket(device.socket, request, kRequestLength, error)) {
+  if (!SendSocket(device.socket, device.request.data(), kModbusRequestLength, error)) {
     if (MeansConnectionClosed(error)) {
       Closed(device);
     } else {
@@ -328,29 +269,9 @@ void Checker::Receive(Device& device) {
 }
 
 void Checker::TakeAnswer(Device& device) {
-  std::vector<std::uint8_t>& in = device.received;
-  for (;;) {
-    const int available = static_cast<int>(in.size());
-    if (available >= 4 && Word(in.data(), 2) != 0) {
-      EndRowAndReconnect(device, "not a Modbus TCP answer");
-      return;
-    }
-    if (available < 6) return;  // the rest is on its way
-    const int length = 6 + Word(in.data(), 4);
-    if (length > MODBUS_TCP_MAX_ADU_LENGTH) {
-      EndRowAndReconnect(device, "the answer's length field says " + std::to_string(length - 6) +
-                                     " bytes, more than a Modbus TCP frame holds");
-      return;
-    }
-    if (available < length) return;
-    // An answer to an earlier request (repeated, or late after a time-out)
-    // is dropped, and the wait goes on.
-    if (Word(in.data(), 0) == device.transaction) break;
-    in.erase(in.begin(), in.begin() + length);
-  }
-  RowCheck result = ReadAnswer(rows_[device.rows[device.next]], settings_.unit, in.data(),
-                               static_cast<int>(in.size()));
-  in.clear();  // what came after the answer belongs to no request
+  std::optional<RowCheck> answer = TakeModbusAnswer(device.request, device.received);
+  if (!answer) return;  // the rest is on its way
+  RowCheck& result = *answer;
   if (result.status == RowStatus::kError) {
     EndRowAndReconnect(device, std::move(result.message));
     return;
