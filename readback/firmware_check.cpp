@@ -20,9 +20,10 @@ constexpr std::size_t kProblemsListed = 20;
 // Takes lines one at a time and keeps the tally.
 class Checker {
  public:
+  // One line without its end mark (LF or CR LF): a CR left before it is
+  // part of the line, and no record.
   void Line(std::string_view line) {
     ++lineNumber_;
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     SRecordReading reading = ReadSRecordLine(line);
     if (!reading.record) {
       ++check_.badLines;
@@ -135,7 +136,9 @@ FirmwareCheck CheckFirmwareText(std::string_view text) {
   Checker checker;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    checker.Line(text.substr(0, end));
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    checker.Line(line);
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }

@@ -34,6 +34,10 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
   std::string& bad = badChecksum[20];
   bad.back() = bad.back() == '0' ? '1' : '0';
   const std::string badProblem = ReadSRecordLine(bad).problem;
+  // A CR left before the line's CR LF is no part of a record.
+  auto strayCr = lines;
+  strayCr[30] += '\r';
+  const std::string strayProblem = ReadSRecordLine(strayCr[30]).problem;
   // A second record for the bank's first row, with another data type: the
   // gateway would get one of two configurations.
   auto twoValues = lines;
@@ -61,6 +65,7 @@ TEST(ReadConfigImageFile, SaysWhyAFileHoldsNoCompleteConfiguration) {
        "it holds 511 of the 512 records of bank 1 (0x388000 to 0x38BFFF), the first missing at "
        "0x388060"},
       {"checksum.sx", test::JoinLines(badChecksum), "line 21: " + badProblem},
+      {"stray-cr.sx", test::JoinLines(strayCr), "line 31: " + strayProblem},
       {"two-values.sx", test::JoinLines(twoValues),
        "line 522: the record at 0x388000 puts 0x04 at 0x388000, where another record in bank 1 "
        "puts 0x03"},
