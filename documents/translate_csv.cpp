@@ -397,7 +397,10 @@ char DetectSeparator(std::string_view text) {
 }
 
 std::string QuoteCell(std::string_view cell, char separator) {
-  if (cell.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos)
+  // A byte order mark at the start of a text is taken for the text's mark
+  // and skipped: a cell that starts with one keeps it inside quotes.
+  if (cell.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string_view::npos &&
+      !cell.starts_with(kBom))
     return std::string(cell);
   std::string quoted = "\"";
   for (char c : cell) {

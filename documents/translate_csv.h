@@ -49,7 +49,8 @@ bool IsTranslateCsvHeader(const std::vector<std::string>& cells);
 char DetectSeparator(std::string_view text);
 
 // One cell as delimited text: in double quotes, its quotes doubled, when it
-// holds the separator, a double quote, CR or LF; otherwise as it stands.
+// holds the separator, a double quote, CR or LF, or starts with a byte order
+// mark; otherwise as it stands.
 std::string QuoteCell(std::string_view cell, char separator);
 
 // One table row as the six grid cells from Data Type to Mnemonic.

@@ -511,6 +511,10 @@ TEST(CopyArea, WritesTabSeparatedLines) {
             "Coil Status\t1\t1.2.3.4\n\t2\t\n");
   EXPECT_EQ(CopyArea(grid, {3, kPointCountColumn, 3, kMnemonicColumn}),
             "8\t\"tab\there, \"\"quoted\"\",\nnext line\"\n");
+  // A byte order mark in front of the text is skipped; one in the first cell stays in it.
+  grid.SetCell(4, kDataTypeColumn, "\xEF\xBB\xBFx");
+  EXPECT_EQ(ParseTabSeparated(CopyArea(grid, {4, 1, 4, 1})),
+            (std::vector<std::vector<std::string>>{{"\xEF\xBB\xBFx"}}));
   const auto back = ParseTabSeparated(CopyArea(grid, {2, 1, 3, 6}));
   TranslateGrid copy;
   PasteBlock(copy, 2, 1, back);
