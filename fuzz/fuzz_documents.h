@@ -1,6 +1,8 @@
 #pragma once
 // What the fuzz targets and the corpus replay test demand of the readers.
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "documents/gateway_codes.h"
@@ -10,9 +12,14 @@
 
 namespace fabrion::fuzz {
 
+// The input being replayed by the corpus test, named when a property fails.
+inline std::string currentInput;
+
 // A property that does not hold is a fault: stop loudly so the fuzzer keeps the input.
 inline void Require(bool holds) {
-  if (!holds) std::abort();
+  if (holds) return;
+  if (!currentInput.empty()) std::fprintf(stderr, "a fuzz property fails on %s\n", currentInput.c_str());
+  std::abort();
 }
 
 // The dialog's reading of any bytes either fails with the core's Error or
