@@ -37,6 +37,23 @@ DeviceCheckWindow::RowsSource Fixed(std::vector<TMyRec> rows) {
   return [rows] { return std::optional(rows); };
 }
 
+ProjectStore StoreIn(const test::TempFolder& folder) {
+  ProjectStore store;
+  store.Fields().VarPath = folder / "var.xml";
+  store.Fields().ProgramDir = folder.path().string();
+  return store;
+}
+
+// The Set Translate Table dialog of a project in a temporary folder, shown.
+struct ShownTableDialog {
+  test::TempFolder folder;
+  test::FakePlatform platform;
+  ProjectStore store = StoreIn(folder);
+  TFSetVar dialog{store, platform.services()};
+  TranslateTableModel& grid = *dialog.findChild<TranslateTableModel*>();
+  ShownTableDialog() { dialog.show(); }
+};
+
 }  // namespace
 
 class DeviceCheckWindowTest : public QObject {
@@ -130,14 +147,8 @@ class DeviceCheckWindowTest : public QObject {
 
   // "Check devices…" in the Set Translate Table dialog.
   void TheDialogChecksItsGridAndStopsTheCheckWhenClosed() {
-    test::TempFolder folder;
-    test::FakePlatform platform;
-    ProjectStore store;
-    store.Fields().VarPath = folder / "var.xml";
-    store.Fields().ProgramDir = folder.path().string();
-    TFSetVar dialog(store, platform.services());
-    dialog.show();
-    TranslateTableModel& grid = *dialog.findChild<TranslateTableModel*>();
+    ShownTableDialog shown;
+    auto& [folder, platform, store, dialog, grid] = shown;
     const auto type = grid.IndexOf(1, kDataTypeColumn);
     for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
              {kDataTypeColumn, "Coils"}, {kAddressRtuColumn, "1"}, {kDeviceIpColumn, "127.0.0.1"},
@@ -171,16 +182,10 @@ class DeviceCheckWindowTest : public QObject {
 
   // Each Check takes the grid as it then stands; the results copy and export as they show.
   void CheckReadsTheGridAgainAndTheResultsCopy() {
-    test::TempFolder folder;
-    test::FakePlatform platform;
-    ProjectStore store;
-    store.Fields().VarPath = folder / "var.xml";
-    store.Fields().ProgramDir = folder.path().string();
-    TFSetVar dialog(store, platform.services());
-    dialog.show();
+    ShownTableDialog shown;
+    auto& [folder, platform, store, dialog, grid] = shown;
     test::Listeners listeners({"127.0.0.1"});
     test::ModbusTestServer server(listeners.Take(0));
-    TranslateTableModel& grid = *dialog.findChild<TranslateTableModel*>();
     const auto fill = [&](int row, const QString& points) {
       for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
                {kDataTypeColumn, "Holding Register"}, {kAddressRtuColumn, QString::number(row * 10)},
